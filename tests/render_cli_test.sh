@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The frame tool's command line as a user meets it: sizes, repeatability, and bad input that
+# must leave no file behind.
+set -u
+render=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0 failed=0
+
+check() {  # description, then a command that must succeed
+  local what=$1; shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
+}
+
+"$render" --seed 1 --mode 1 --frames 3 --dump "$work/a.bin"
+"$render" --seed 1 --mode 1 --frames 3 --dump "$work/b.bin"
+check "dump size" test "$(stat -c %s "$work/a.bin")" -eq $((60 + 7 * 101 * 179 * 4))
+check "dump repeats" cmp -s "$work/a.bin" "$work/b.bin"
+check "dump header" test "$(head -c 12 "$work/a.bin" | od -An -c | tr -d ' \n')" = 'VLMRDUMP001\0\0\0'
+check "no temporary left" test "$(ls "$work" | wc -l)" -eq 2
+
+"$render" --seed 2 --frames 0 --rows 50 --width 133 --height 100 --dump "$work/small.bin"
+check "halfway column count" test "$(stat -c %s "$work/small.bin")" -eq $((60 + 7 * 51 * 67 * 4))
+
+"$render" --seed 7 --mode 4 --png "$work/out.png"
+# The IHDR chunk holds the width and height as big-endian words at bytes 16 to 23.
+check "png size" test "$(od -An -tx1 -j16 -N8 "$work/out.png" | tr -d ' \n')" = 0000078000000438
+
+echo old > "$work/keep.bin"
+bad_runs=(
+  "--mode 9 --dump $work/new.bin"
+  "--frames -2 --dump $work/new.bin"
+  "--phases 1,2 --png $work/new.png"
+  "--width 0 --dump $work/new.bin"
+  "--rows 601 --dump $work/keep.bin"
+  "--bogus --dump $work/keep.bin"
+  "--dump $work/missing/dir/x.bin"
+  "--png $work/missing/x.png --dump $work/new.bin"
+  "--dump"
+)
+for args in "${bad_runs[@]}"; do
+  # shellcheck disable=SC2086
+  "$render" $args 2> "$work/err.txt"
+  code=$?
+  check "exit 2 for: $args" test $code -eq 2
+  check "one line on stderr for: $args" test "$(grep -c . "$work/err.txt")" -eq 1
+  rm -f "$work/err.txt"
+done
+check "no file created" test ! -e "$work/new.bin" -a ! -e "$work/new.png"
+check "no file overwritten" test "$(cat "$work/keep.bin")" = old
+check "nothing else left" test "$(ls "$work" | sort | tr '\n' ' ')" = "a.bin b.bin keep.bin out.png small.bin "
+
+echo "$passed passed, $failed failed"
+test "$failed" -eq 0

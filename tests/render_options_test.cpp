@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "tools/render_options.h"
+
+TEST(RenderOptions, AcceptsEveryOptionWithAGoodValue) {
+  RenderOptions options;
+  std::string error;
+  ASSERT_TRUE(ParseRenderOptions({"--width", "133", "--height", "100", "--rows", "50", "--seed", "4294967295", "--mode",
+                                  "5", "--phases", "0.25,-1e-3,6.8", "--frames", "0", "--dump", "a.bin", "--png", "a.png"},
+                                 options, error))
+      << error;
+  EXPECT_EQ(options.width, 133);
+  EXPECT_EQ(options.height, 100);
+  EXPECT_EQ(options.rows, 50);
+  EXPECT_EQ(options.seed, 4294967295u);
+  EXPECT_EQ(options.mode, 5);
+  EXPECT_EQ(options.phases, (std::vector<float>{0.25f, -1e-3f, 6.8f}));
+  EXPECT_EQ(options.frames, 0);
+  EXPECT_EQ(options.dumpPath, "a.bin");
+  EXPECT_EQ(options.pngPath, "a.png");
+}
+
+TEST(RenderOptions, KeepsTheDefaultsWithoutOptions) {
+  RenderOptions options;
+  std::string error;
+  ASSERT_TRUE(ParseRenderOptions({}, options, error));
+  EXPECT_EQ(options.width, 1920);
+  EXPECT_EQ(options.height, 1080);
+  EXPECT_EQ(options.rows, 100);
+  EXPECT_FALSE(options.seed);
+  EXPECT_FALSE(options.mode);
+  EXPECT_EQ(options.frames, 1);
+}
+
+TEST(RenderOptions, RejectsBadInputNamingTheProblem) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* named;
+  } const cases[] = {
+      {{"--colour", "red"}, "--colour"},
+      {{"-w", "10"}, "-w"},
+      {{"--width"}, "--width"},
+      {{"--width", "0"}, "--width"},
+      {{"--height", "-1"}, "--height"},
+      {{"--width", "12px"}, "--width"},
+      {{"--width", " 12"}, "--width"},
+      {{"--width", "16385"}, "--width"},
+      {{"--rows", "0"}, "--rows"},
+      {{"--rows", "601"}, "--rows"},
+      {{"--mode", "0"}, "--mode"},
+      {{"--mode", "6"}, "--mode"},
+      {{"--mode", "2.0"}, "--mode"},
+      {{"--frames", "-1"}, "--frames"},
+      {{"--seed", "-1"}, "--seed"},
+      {{"--seed", "4294967296"}, "--seed"},
+      {{"--seed", "+5"}, "--seed"},
+      {{"--phases", "1,2"}, "--phases"},
+      {{"--phases", "1,2,3,4"}, "--phases"},
+      {{"--phases", "1,,3"}, "--phases"},
+      {{"--phases", "1,2,3,"}, "--phases"},
+      {{"--phases", "1,2,nan"}, "--phases"},
+      {{"--phases", "1,2,1e99"}, "--phases"},
+      {{"--phases", "a,b,c"}, "--phases"},
+      {{"--dump", ""}, "--dump"},
+      {{"--png"}, "--png"},
+  };
+  for (const Case& c : cases) {
+    RenderOptions options;
+    std::string error;
+    EXPECT_FALSE(ParseRenderOptions(c.arguments, options, error)) << c.arguments[0];
+    EXPECT_NE(error.find(c.named), std::string::npos) << error;
+  }
+}

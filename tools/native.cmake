@@ -1,0 +1,17 @@
+# Native Linux targets: the frame tool, the unit tests and the benchmarks.
+find_package(PNG REQUIRED)
+find_library(OSMESA_LIBRARY OSMesa REQUIRED)
+
+add_library(vellumir_render_lib STATIC
+  tools/render_options.cpp
+  tools/pending_file.cpp
+  tools/frame_dump.cpp
+  tools/offscreen_render.cpp)
+target_link_libraries(vellumir_render_lib PUBLIC vellumir_animation PNG::PNG ${OSMESA_LIBRARY})
+
+add_executable(vellumir-render tools/vellumir_render.cpp)
+target_link_libraries(vellumir-render PRIVATE vellumir_render_lib)
+
+enable_testing()
+add_subdirectory(tests)
+add_subdirectory(bench)

@@ -1,0 +1,19 @@
+// Renders the current lattice offscreen through Mesa and writes it as a PNG.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+// RGBA pixels, top row first.
+struct Image {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<unsigned char> rgba;
+};
+
+// Clears, sets up the scene for ScreenWidth x ScreenHeight and draws the lattice as it stands;
+// false when no offscreen context could be made.
+bool RenderOffscreen(Image& image);
+
+bool WritePng(const Image& image, std::FILE* stream);

@@ -1,0 +1,25 @@
+// Command line of vellumir-render.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct RenderOptions {
+  int32_t width = 1920;
+  int32_t height = 1080;
+  int32_t rows = 100;
+  std::optional<uint32_t> seed;
+  std::optional<int32_t> mode;
+  std::optional<std::vector<float>> phases;
+  int64_t frames = 1;
+  std::string dumpPath;
+  std::string pngPath;
+};
+
+constexpr int32_t MaxImageSide = 16384;  // the offscreen renderer's largest viewport
+
+// Fills `options` from the arguments after the program name; on bad input returns false and
+// names the problem in `error`.
+bool ParseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options, std::string& error);
