@@ -1,0 +1,50 @@
+#include "shell/password_windows.h"
+
+#include <cstdint>
+
+#include "shell/shell_logic.h"
+
+namespace {
+
+using VerifyScreenSavePwdProc = BOOL(WINAPI*)(HWND);
+using PwdChangePasswordProc = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
+
+// LoadLibrary's old contract: handle values up to 32 are error codes.
+bool IsLoaded(HMODULE module) { return reinterpret_cast<uintptr_t>(module) > 32; }
+
+bool IsPasswordSwitchedOn(HKEY key) {
+  unsigned char buffer[4] = {};
+  DWORD size = sizeof buffer;
+  return RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, nullptr, buffer, &size) == ERROR_SUCCESS &&
+         IsPasswordRequired(buffer);
+}
+
+}  // namespace
+
+bool VerifyPassword(HWND owner) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &key) != ERROR_SUCCESS) return true;
+  bool result = true;
+  if (IsPasswordSwitchedOn(key)) {
+    HMODULE module = LoadLibraryA("PASSWORD.CPL");
+    if (IsLoaded(module)) {
+      const auto verify = reinterpret_cast<VerifyScreenSavePwdProc>(
+          reinterpret_cast<void*>(GetProcAddress(module, "VerifyScreenSavePwd")));
+      ShowCursor(TRUE);
+      if (verify) result = verify(owner) != 0;
+      ShowCursor(FALSE);
+      FreeLibrary(module);
+    }
+  }
+  RegCloseKey(key);
+  return result;
+}
+
+void ChangePassword(HWND owner) {
+  HMODULE module = LoadLibraryA("MPR.DLL");
+  if (!IsLoaded(module)) return;
+  const auto change = reinterpret_cast<PwdChangePasswordProc>(
+      reinterpret_cast<void*>(GetProcAddress(module, "PwdChangePasswordA")));
+  if (change) change("SCRSAVE", owner, 0, 0);
+  FreeLibrary(module);
+}

@@ -1,0 +1,168 @@
+#include "shell/saver_form_windows.h"
+
+#include "lattice/lattice.h"
+#include "scene/gl.h"
+#include "scene/pixel_format_windows.h"
+#include "scene/scene.h"
+#include "shell/password_windows.h"
+#include "shell/shell_logic.h"
+
+namespace {
+
+constexpr UINT SpiScreenSaverRunning = 97;
+constexpr UINT_PTR Timer1 = 1;
+constexpr UINT Timer1Interval = 30;
+constexpr char ClassName[] = "TForm1";
+
+void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
+  WNDCLASSA windowClass{};
+  // OpenGL wants the same device context for the window's whole life.
+  windowClass.style = CS_OWNDC;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = instance;
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = ClassName;
+  RegisterClassA(&windowClass);
+}
+
+}  // namespace
+
+TForm1::TForm1(HWND owner) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  RegisterFormClass(instance, WindowProcedure);
+  // Borderless and above every other window, the taskbar included.
+  handle_ = CreateWindowExA(WS_EX_TOPMOST, ClassName, "Vellumir", WS_POPUP, 0, 0, 0, 0, owner, nullptr, instance, this);
+  SetTimer(handle_, Timer1, Timer1Interval, nullptr);
+  FormCreate();
+}
+
+LRESULT CALLBACK TForm1::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    SetWindowLongPtrA(window, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+  }
+  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!form) return DefWindowProcA(window, message, wParam, lParam);
+  switch (message) {
+    case WM_TIMER:
+      form->Timer1Timer();
+      return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      form->FormKeyDown();
+      return 0;
+    case WM_MOUSEMOVE:
+      form->FormMouseMove();
+      return 0;
+    case WM_CLOSE:
+      form->Close();
+      return 0;
+    case WM_DESTROY:
+      KillTimer(window, Timer1);
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+void TForm1::FormCreate() {
+  // Client size of the primary display; with no border the window is its client area, and
+  // centring it puts it exactly over the display.
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, WS_POPUP, FALSE, WS_EX_TOPMOST);
+  const int frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
+  SetWindowPos(handle_, nullptr, (width - frameWidth) / 2, (height - frameHeight) / 2, frameWidth, frameHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT client;
+  GetClientRect(handle_, &client);
+  ScreenWidth = client.right - client.left;
+  ScreenHeight = client.bottom - client.top;
+  BuildLattice(100);
+  GetCursorPos(&StartCursor);
+  SystemParametersInfoA(SpiScreenSaverRunning, 1, nullptr, 0);
+  ShowCursor(FALSE);
+}
+
+void TForm1::Show() {
+  ShowWindow(handle_, SW_SHOW);
+  SetForegroundWindow(handle_);
+  FormShow();
+}
+
+void TForm1::FormShow() {
+  FormDC = GetDC(handle_);
+  SetDCPixelFormat(FormDC);
+  FormRC = wglCreateContext(FormDC);
+  wglMakeCurrent(FormDC, FormRC);
+  InitGL();
+}
+
+void TForm1::InitGL() { ::InitGL(); }
+
+void TForm1::Timer1Timer() {
+  if (closeRequested_) return;
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  RenderFrame();
+  SwapBuffers(wglGetCurrentDC());
+}
+
+void TForm1::FormKeyDown() {
+  if (closeRequested_ || !IsActive()) return;
+  DismissSaver();
+}
+
+void TForm1::FormMouseMove() {
+  if (closeRequested_) return;
+  POINT cursor;
+  GetCursorPos(&cursor);
+  // While inactive (the password dialog is up) every movement starts a fresh measurement.
+  if (!IsActive()) {
+    StartCursor = cursor;
+    return;
+  }
+  if (IsFarEnoughToDismiss(StartCursor.x, StartCursor.y, cursor.x, cursor.y)) DismissSaver();
+}
+
+void TForm1::DismissSaver() {
+  if (!VerifyPassword(handle_)) return;
+  ShowCursor(TRUE);
+  Close();
+}
+
+void TForm1::Close() {
+  if (closeRequested_) return;
+  closeRequested_ = true;
+  bool canClose = true;
+  FormCloseQuery(canClose);
+  if (!canClose) {
+    closeRequested_ = false;
+    return;
+  }
+  CloseAction action = CloseAction::Hide;
+  FormClose(action);
+  // Closing the main form ends the application either way.
+  if (action == CloseAction::Free) {
+    DestroyWindow(handle_);
+  } else {
+    ShowWindow(handle_, SW_HIDE);
+    PostQuitMessage(0);
+  }
+}
+
+void TForm1::FormCloseQuery(bool& canClose) {
+  if (FormRC) {
+    wglMakeCurrent(FormDC, nullptr);
+    wglDeleteContext(FormRC);
+    FormRC = nullptr;
+  }
+  if (FormDC) {
+    ReleaseDC(handle_, FormDC);
+    FormDC = nullptr;
+  }
+  SystemParametersInfoA(SpiScreenSaverRunning, 0, nullptr, 0);
+  canClose = true;
+}
+
+void TForm1::FormClose(CloseAction& action) { action = CloseAction::Free; }

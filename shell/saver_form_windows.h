@@ -1,0 +1,41 @@
+// The full-screen saver window: covers the primary display, draws a frame every 30 ms and
+// ends the program on a key press or a large enough mouse movement, once the password passes.
+#pragma once
+
+#include <windows.h>
+
+class TForm1 {
+ public:
+  // Creates the window, hidden, and runs FormCreate. `owner` keeps it off the taskbar.
+  explicit TForm1(HWND owner);
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  HWND Handle() const { return handle_; }
+  // Shows the window and runs FormShow.
+  void Show();
+  // Asks the window to close: FormCloseQuery, FormClose, then the window is freed or hidden.
+  void Close();
+  void InitGL();
+
+ private:
+  enum class CloseAction { Hide, Free };
+
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void FormCreate();
+  void FormShow();
+  void Timer1Timer();
+  void FormKeyDown();
+  void FormMouseMove();
+  void FormCloseQuery(bool& canClose);
+  void FormClose(CloseAction& action);
+  void DismissSaver();
+  bool IsActive() const { return GetActiveWindow() == handle_; }
+
+  HWND handle_ = nullptr;
+  HDC FormDC = nullptr;
+  HGLRC FormRC = nullptr;
+  POINT StartCursor{};
+  // Set once the close has been asked for: later input and ticks, already queued, are ignored.
+  bool closeRequested_ = false;
+};

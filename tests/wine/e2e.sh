@@ -1,0 +1,452 @@
+#!/usr/bin/env bash
+# End-to-end scenarios of vellumir.scr under Wine on a private Xvfb display.
+#   e2e.sh start   makes the display and a fresh Wine prefix (the session)
+#   e2e.sh stop    ends everything in the session and removes it
+#   e2e.sh NAME    runs scenario_NAME against the session
+# Each scenario prints its checks and exits non-zero when one fails.
+set -u
+session=${E2E_SESSION:?}
+binaries=${E2E_BINARIES:?}
+fixtures=$binaries/tests/wine
+screen_width=1280 screen_height=1024
+failures=0
+
+start_session() {
+  rm -rf "$session" && mkdir -p "$session/runs"
+  local display
+  for display in $(seq 90 250); do
+    [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ] || break
+  done
+  Xvfb ":$display" -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp </dev/null >"$session/xvfb.log" 2>&1 &
+  echo $! >"$session/xvfb.pid"
+  cat >"$session/env" <<ENV
+export DISPLAY=:$display WINEPREFIX=$session/prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+ENV
+  . "$session/env"
+  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; return 1; }
+  wineboot -i </dev/null >"$session/wineboot.log" 2>&1
+  wineserver -w
+  # A persistent server makes every later start quick.
+  wineserver -p </dev/null >/dev/null 2>&1
+  echo "session on $DISPLAY"
+}
+
+stop_session() {
+  [ -f "$session/env" ] && . "$session/env" && wineserver -k 2>/dev/null
+  [ -f "$session/xvfb.pid" ] && kill "$(cat "$session/xvfb.pid")" 2>/dev/null
+  rm -rf "$session"
+  return 0
+}
+
+# --- helpers -------------------------------------------------------------------------------
+
+check() {  # description, then a command that must succeed
+  local what=$1
+  shift
+  if "$@"; then
+    echo "ok: $what"
+  else
+    echo "FAILED: $what"
+    failures=$((failures + 1))
+  fi
+}
+
+# A fresh folder holding the saver, and a fixture log the modules write to.
+prepare_run() {
+  run=$session/runs/$1
+  rm -rf "$run" && mkdir -p "$run"
+  cp "$binaries/vellumir.scr" "$run/"
+  log=$run/fixture.log
+  : >"$log"
+  export VELLUMIR_FIXTURE_LOG="Z:$log"  # Wine maps / to drive Z:
+  export VELLUMIR_PASSWORD_ANSWER=1
+}
+
+set_password_value() {  # reg add arguments after the value name, or "none"
+  wine reg delete 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /f >/dev/null 2>&1
+  [ "$1" = none ] || wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword "$@" /f >/dev/null 2>&1
+}
+
+launch() {  # starts the saver in the run folder with these arguments
+  rm -f "$run/exit"
+  (cd "$run" && wine ./vellumir.scr "$@" </dev/null >/dev/null 2>&1; echo $? >"$run/exit") &
+}
+
+launch_line() {  # starts the saver with exactly this command line, through the host
+  rm -f "$run/exit"
+  cp "$fixtures/host.exe" "$run/"
+  printf '%s' "$1" >"$run/line.txt"
+  (cd "$run" && wine ./host.exe run line.txt </dev/null >/dev/null 2>&1; echo $? >"$run/exit") &
+}
+
+saver_windows() { xdotool search --onlyvisible --classname vellumir.scr 2>/dev/null; }
+
+wait_for_window() {  # prints the id of the visible saver window
+  local id
+  for _ in $(seq 200); do
+    id=$(saver_windows | head -n 1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    [ -f "$run/exit" ] && return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+wait_for_exit() {  # seconds; prints the exit code, or "running"
+  local tenths=$(($1 * 10))
+  for _ in $(seq "$tenths"); do
+    [ -f "$run/exit" ] && { cat "$run/exit"; return 0; }
+    sleep 0.1
+  done
+  echo running
+}
+
+running_for() {  # seconds: true when the saver is still running after them
+  [ "$(wait_for_exit "$1")" = running ]
+}
+
+end_run() {  # ends a saver the scenario left running
+  if [ ! -f "$run/exit" ]; then
+    pkill -KILL -f 'vellumir\.scr' 2>/dev/null
+    wait_for_exit 10 >/dev/null
+  fi
+  wait 2>/dev/null
+}
+
+press_key() {
+  xdotool windowfocus --sync "$1" 2>/dev/null
+  xdotool key --window "$1" a 2>/dev/null || xdotool key a
+}
+
+screenshot() {  # file [geometry]
+  import -window root ${2:+-crop "$2"} "$1" 2>/dev/null
+}
+
+differs() { ! compare -metric AE "$1" "$2" null: 2>/dev/null; }
+
+geometry_of() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width/{w=$2} /Height/{h=$2}
+                            END{print x "," y " " w "x" h}'
+}
+
+log_lines() { grep -c "$1" "$log"; }
+
+# A saver that must be visible; leaves its window id in $window.
+expect_window() {
+  window=$(wait_for_window)
+  check "$1: the saver window appears" test -n "$window"
+  [ -n "$window" ]
+}
+
+finish() {
+  end_run
+  [ "$failures" -eq 0 ]
+}
+
+# --- the full-screen saver -----------------------------------------------------------------
+
+scenario_configure_ends_at_once() {
+  local argument
+  for argument in /c /C /config; do
+    prepare_run configure
+    launch "$argument"
+    local seen=""
+    for _ in $(seq 50); do
+      [ -n "$(saver_windows)" ] && seen=yes
+      [ -f "$run/exit" ] && break
+      sleep 0.1
+    done
+    check "$argument: exit code 0 within five seconds" test "$(wait_for_exit 1)" = 0
+    check "$argument: no window appeared" test -z "$seen"
+    end_run
+  done
+  finish
+}
+
+scenario_saver_covers_the_screen_and_animates() {
+  local arguments
+  for arguments in "" /s /S -s /x s /screensaver; do
+    prepare_run saver
+    set_password_value none
+    xdotool mousemove 200 200
+    # shellcheck disable=SC2086
+    launch $arguments
+    expect_window "'$arguments'" || { end_run; continue; }
+    check "'$arguments': caption Vellumir" test "$(xdotool getwindowname "$window")" = Vellumir
+    check "'$arguments': borderless at (0, 0) over the whole screen" \
+      test "$(geometry_of "$window")" = "0,0 ${screen_width}x${screen_height}"
+    sleep 1
+    screenshot "$run/first.png"
+    sleep 1
+    screenshot "$run/second.png"
+    check "'$arguments': the picture changes" differs "$run/first.png" "$run/second.png"
+    press_key "$window"
+    check "'$arguments': a key press ends it with exit code 0" test "$(wait_for_exit 10)" = 0
+    end_run
+  done
+  finish
+}
+
+scenario_mouse_movement_beyond_thirty_pixels_ends_it() {
+  local target
+  for target in "430 430 running" "431 400 0" "400 431 0" "369 400 0" "370 370 running"; do
+    set -- $target
+    prepare_run mouse
+    set_password_value none
+    xdotool mousemove 400 400
+    launch /s
+    expect_window "move to $1,$2" || { end_run; continue; }
+    xdotool windowfocus --sync "$window" 2>/dev/null
+    sleep 0.5
+    xdotool mousemove "$1" "$2"
+    check "move from 400,400 to $1,$2: $3" test "$(wait_for_exit 3)" = "$3"
+    end_run
+  done
+  finish
+}
+
+scenario_clicks_and_small_movements_leave_it_running() {
+  prepare_run small
+  set_password_value none
+  xdotool mousemove 400 400
+  launch /s
+  expect_window "small movements" || return 1
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  sleep 0.5
+  xdotool click 1
+  xdotool click 3
+  check "clicks without movement leave it running" running_for 2
+  local step
+  for step in $(seq 20); do
+    xdotool mousemove $((400 + (step % 2 ? 25 : -25))) $((400 + (step % 3 - 1) * 28))
+    sleep 0.1
+  done
+  check "slow back-and-forth within 30 pixels leaves it running" running_for 2
+  finish
+}
+
+# --- passwords -----------------------------------------------------------------------------
+
+scenario_password_refused_keeps_it_running() {
+  prepare_run refused
+  cp "$fixtures/PASSWORD.CPL" "$run/"
+  set_password_value /t REG_DWORD /d 1
+  export VELLUMIR_PASSWORD_ANSWER=0
+  launch /s
+  expect_window "refused" || return 1
+  press_key "$window"
+  check "a refused password leaves it running" running_for 3
+  check "the module was asked once" test "$(log_lines VerifyScreenSavePwd)" = 1
+  check "the saver window owns the dialog" grep -q 'owner=[0-9]* class=TForm1 text=Vellumir' "$log"
+  check "the cursor is shown for the dialog" grep -q 'cursor=shown' "$log"
+  finish
+}
+
+scenario_password_accepted_ends_it() {
+  prepare_run accepted
+  cp "$fixtures/PASSWORD.CPL" "$run/"
+  set_password_value /t REG_DWORD /d 1
+  launch /s
+  expect_window "accepted" || return 1
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  # Two presses at once: the second is queued behind the close and must change nothing.
+  xdotool key --delay 0 a b
+  check "an accepted password ends it with exit code 0" test "$(wait_for_exit 10)" = 0
+  check "the module was asked exactly once" test "$(log_lines VerifyScreenSavePwd)" = 1
+  finish
+}
+
+scenario_no_password_required_skips_the_module() {
+  local value
+  for value in "/t REG_DWORD /d 0" none "/t REG_BINARY /d 0102030405"; do
+    prepare_run not-required
+    cp "$fixtures/PASSWORD.CPL" "$run/"
+    # shellcheck disable=SC2086
+    set_password_value $value
+    launch /s
+    expect_window "$value" || { end_run; continue; }
+    press_key "$window"
+    check "value '$value': it ends" test "$(wait_for_exit 10)" = 0
+    check "value '$value': the module was not asked" test "$(log_lines VerifyScreenSavePwd)" = 0
+    end_run
+  done
+  finish
+}
+
+scenario_text_zero_requires_the_password() {
+  prepare_run text-zero
+  cp "$fixtures/PASSWORD.CPL" "$run/"
+  set_password_value /t REG_SZ /d 0
+  launch /s
+  expect_window "text 0" || return 1
+  press_key "$window"
+  check "the text \"0\" asks the module" test "$(wait_for_exit 10)" = 0
+  check "the module was asked" test "$(log_lines VerifyScreenSavePwd)" = 1
+  finish
+}
+
+scenario_missing_password_pieces_fail_open() {
+  local case
+  for case in no-export no-module; do
+    prepare_run "$case"
+    [ "$case" = no-export ] && cp "$fixtures/EMPTY.CPL" "$run/PASSWORD.CPL"
+    set_password_value /t REG_DWORD /d 1
+    launch /s
+    expect_window "$case" || { end_run; continue; }
+    press_key "$window"
+    check "$case: a key press ends it" test "$(wait_for_exit 10)" = 0
+    end_run
+  done
+  finish
+}
+
+scenario_change_password_calls_the_network_provider() {
+  local case
+  for case in "/a 1234|SCRSAVE 1234 0 0" "/a|SCRSAVE 0 0 0" "/A 0x10|SCRSAVE 16 0 0"; do
+    prepare_run change
+    cp "$fixtures/MPR.DLL" "$run/"
+    export WINEDLLOVERRIDES='mscoree,mshtml=;mpr=n,b'
+    # shellcheck disable=SC2086
+    launch ${case%|*}
+    check "${case%|*}: exit code 0" test "$(wait_for_exit 10)" = 0
+    check "${case%|*}: PwdChangePasswordA(${case#*|})" grep -qx "PwdChangePasswordA ${case#*|}" "$log"
+    end_run
+  done
+  prepare_run no-mpr
+  export WINEDLLOVERRIDES='mscoree,mshtml=;mpr='
+  launch /a 1234
+  local seen=""
+  for _ in $(seq 50); do
+    [ -n "$(saver_windows)" ] && seen=yes
+    [ -f "$run/exit" ] && break
+    sleep 0.1
+  done
+  check "without MPR.DLL: exit code 0" test "$(wait_for_exit 5)" = 0
+  check "without MPR.DLL: no window" test -z "$seen"
+  finish
+}
+
+scenario_malformed_command_lines_pick_a_defined_mode() {
+  local long
+  long=$(printf 'z%.0s' $(seq 30000))
+  local case
+  # command line | expected: "exit" (ends at once with 0) or "window" (a saver or preview window)
+  for case in "vellumir.scr \"/c|exit" "vellumir.scr /c$long|exit" "vellumir.scr /c$(printf '\001\002')/s|exit" \
+              "vellumir.scr \"/s\" \"|window" "vellumir.scr $(printf '\001')|window" "vellumir.scr /\"s|window" \
+              "vellumir.scr /p \"12 34|window" "vellumir.scr /s$long|window" "vellumir.scr /p $long|window"; do
+    prepare_run malformed
+    set_password_value none
+    launch_line "${case%|*}"
+    local shown=${case:0:40}
+    if [ "${case##*|}" = exit ]; then
+      check "'$shown': exit code 0" test "$(wait_for_exit 10)" = 0
+    else
+      expect_window "'$shown'" && press_key "$window"
+      check "'$shown': a key press ends it with exit code 0" test "$(wait_for_exit 10)" = 0
+    fi
+    end_run
+  done
+  finish
+}
+
+# --- the preview ---------------------------------------------------------------------------
+
+scenario_preview_lives_in_the_host_window() {
+  prepare_run preview
+  cp "$fixtures/host.exe" "$run/"
+  (cd "$run" && wine ./host.exe preview 320 240 destroy </dev/null >/dev/null 2>&1; echo $? >"$run/exit") &
+  sleep 2
+  screenshot "$run/first.png" 320x240+100+100
+  sleep 0.5
+  screenshot "$run/second.png" 320x240+100+100
+  check "the host ran to its end" test "$(wait_for_exit 20)" = 0
+  check "a disabled, visible child of the host's size at (0, 0)" \
+    grep -qx 'child [0-9]* class=MyMorvanScreenSaverClass text= x=0 y=0 width=320 height=240 hostwidth=320 hostheight=240 visible=1 disabled=1 childstyle=1' "$log"
+  check "the preview area changes" differs "$run/first.png" "$run/second.png"
+  check "destroying the host ends the saver within a second, exit code 0" \
+    grep -qE '^ended=1 milliseconds=([0-9]{1,2}|[0-9]{3}) exit=0$' "$log"
+  cat "$log"
+  finish
+}
+
+scenario_preview_survives_degenerate_parents() {
+  local size
+  for size in "0 0" "1 240" "320 0" "1700 100" "3000 20"; do
+    set -- $size
+    prepare_run degenerate
+    cp "$fixtures/host.exe" "$run/"
+    (cd "$run" && wine ./host.exe preview "$1" "$2" destroy </dev/null >/dev/null 2>&1; echo $? >"$run/exit") &
+    check "$1 x $2: the host ran to its end" test "$(wait_for_exit 20)" = 0
+    check "$1 x $2: the preview was a child of that size" grep -q "width=$1 height=$2 " "$log"
+    check "$1 x $2: destroying the host ended the saver, exit code 0" grep -q '^ended=1 .* exit=0$' "$log"
+    end_run
+  done
+  finish
+}
+
+scenario_preview_without_parent_is_a_topmost_popup() {
+  local argument
+  for argument in "" '""' text; do
+    prepare_run popup
+    set_password_value none
+    xdotool mousemove 50 50
+    launch_line "vellumir.scr /p $argument"
+    expect_window "/p $argument" || { end_run; continue; }
+    check "/p $argument: a popup at (0, 0), half the screen each way" \
+      test "$(geometry_of "$window")" = "0,0 $((screen_width / 2))x$((screen_height / 2))"
+    xdotool windowfocus --sync "$window" 2>/dev/null
+    xdotool mousemove 600 500 click 1 click 3 mousemove 10 10
+    check "/p $argument: mouse movement and buttons leave it running" running_for 2
+    local start=$(date +%s%N)
+    press_key "$window"
+    local code
+    code=$(wait_for_exit 5)
+    check "/p $argument: a key press ends it, exit code 0" test "$code" = 0
+    check "/p $argument: within a second" test $(( ($(date +%s%N) - start) / 1000000 )) -lt 1000
+    end_run
+  done
+  finish
+}
+
+scenario_preview_popup_owns_the_password_dialog() {
+  prepare_run popup-password
+  cp "$fixtures/PASSWORD.CPL" "$run/"
+  set_password_value /t REG_DWORD /d 1
+  export VELLUMIR_PASSWORD_ANSWER=0
+  launch /p
+  expect_window "popup password" || return 1
+  press_key "$window"
+  check "a refused password leaves the preview running" running_for 2
+  check "the preview window owns the dialog" grep -q 'owner=[0-9]* class=MyMorvanScreenSaverClass' "$log"
+  finish
+}
+
+scenario_preview_of_a_number_that_is_no_window_ends_at_once() {
+  prepare_run no-window
+  screenshot "$run/before.png"
+  launch /p 1234567
+  local seen=""
+  for _ in $(seq 50); do
+    [ -n "$(saver_windows)" ] && seen=yes
+    [ -f "$run/exit" ] && break
+    sleep 0.1
+  done
+  screenshot "$run/after.png"
+  check "exit code 0 at once" test "$(wait_for_exit 5)" = 0
+  check "no window appeared" test -z "$seen"
+  check "nothing was drawn on the screen" compare -metric AE "$run/before.png" "$run/after.png" null:
+  finish
+}
+
+# --- dispatch ------------------------------------------------------------------------------
+
+case ${1:-} in
+  start) start_session ;;
+  stop) stop_session ;;
+  *)
+    . "$session/env" || exit 1
+    declare -F "scenario_$1" >/dev/null || { echo "no scenario '$1'"; exit 2; }
+    "scenario_$1"
+    ;;
+esac

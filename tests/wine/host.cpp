@@ -1,0 +1,103 @@
+// The suite's stand-in for the system:
+//   host run FILE            starts the command line written in FILE exactly as it stands and
+//                            returns its exit code (no shell or Wine quoting in between);
+//   host preview W H ACTION  plays the settings dialog: a top-level window of W x H at (100, 100)
+//                            starts "vellumir.scr /p <its handle>" and reports what it sees in
+//                            VELLUMIR_FIXTURE_LOG. ACTION "destroy" destroys the window after
+//                            three seconds and reports how long the saver took to end.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "fixture_log.h"
+
+namespace {
+
+int RunCommandLine(const char* file) {
+  std::ifstream stream(file, std::ios::binary);
+  std::string line((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return 101;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 102;
+  GetExitCodeProcess(process.hProcess, &code);
+  return static_cast<int>(code);
+}
+
+void PumpFor(DWORD milliseconds) {
+  const DWORD end = GetTickCount() + milliseconds;
+  while (GetTickCount() < end) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    Sleep(10);
+  }
+}
+
+void ReportChild(HWND host) {
+  HWND child = GetWindow(host, GW_CHILD);
+  if (!child) {
+    AppendFixtureLog("child none");
+    return;
+  }
+  RECT hostFrame, childFrame;
+  GetWindowRect(host, &hostFrame);
+  GetWindowRect(child, &childFrame);
+  const LONG style = GetWindowLongA(child, GWL_STYLE);
+  AppendFixtureLog("child " + DescribeWindow(child) + " x=" + std::to_string(childFrame.left - hostFrame.left) +
+                   " y=" + std::to_string(childFrame.top - hostFrame.top) +
+                   " width=" + std::to_string(childFrame.right - childFrame.left) +
+                   " height=" + std::to_string(childFrame.bottom - childFrame.top) +
+                   " hostwidth=" + std::to_string(hostFrame.right - hostFrame.left) +
+                   " hostheight=" + std::to_string(hostFrame.bottom - hostFrame.top) +
+                   " visible=" + std::to_string((style & WS_VISIBLE) != 0) +
+                   " disabled=" + std::to_string((style & WS_DISABLED) != 0) +
+                   " childstyle=" + std::to_string((style & WS_CHILD) != 0));
+}
+
+int PlaySettingsDialog(int width, int height, const char* action) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "VellumirPreviewHost";
+  RegisterClassA(&windowClass);
+  HWND host = CreateWindowExA(0, windowClass.lpszClassName, "Vellumir preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                              100, 100, width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
+  char folder[MAX_PATH];
+  GetModuleFileNameA(nullptr, folder, sizeof folder);
+  *std::strrchr(folder, '\\') = '\0';
+  std::string line = std::string("\"") + folder + "\\vellumir.scr\" /p " + std::to_string(reinterpret_cast<intptr_t>(host));
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return 101;
+  PumpFor(3000);
+  ReportChild(host);
+  if (std::strcmp(action, "destroy") == 0) {
+    const DWORD start = GetTickCount();
+    DestroyWindow(host);
+    const bool ended = WaitForSingleObject(process.hProcess, 5000) == WAIT_OBJECT_0;
+    DWORD code = 102;
+    GetExitCodeProcess(process.hProcess, &code);
+    AppendFixtureLog("ended=" + std::to_string(ended) + " milliseconds=" + std::to_string(GetTickCount() - start) +
+                     " exit=" + std::to_string(code));
+  } else {
+    PumpFor(60000);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "run") == 0) return RunCommandLine(argv[2]);
+  if (argc == 5 && std::strcmp(argv[1], "preview") == 0) return PlaySettingsDialog(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
+  std::fprintf(stderr, "usage: host run FILE | host preview W H destroy|stay\n");
+  return 2;
+}
