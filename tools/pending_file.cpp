@@ -1,5 +1,6 @@
 #include "tools/pending_file.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -10,6 +11,10 @@ PendingFile::PendingFile(std::string target) : target_(std::move(target)), tempo
     temporary_.clear();
     return;
   }
+  // mkstemp makes the file private; give it the permissions an ordinary new file would get.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(descriptor, 0666 & ~mask);
   stream_ = fdopen(descriptor, "wb");
   if (!stream_) close(descriptor);
 }

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Makes the README's pictures: one render of each pattern mode through the frame tool, the real
+# saver under Wine, and the live preview inside a stand-in settings dialog.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/build >/dev/null
+
+for mode in 1 2 3 4 5; do
+  build/native/vellumir-render --width 480 --height 270 --seed 20261208 --mode "$mode" --frames 600 --png "docs/mode-$mode.png"
+done
+
+convert "$(DISPLAY= scripts/run)" -resize 960x540 docs/saver-under-wine.png
+
+# The preview: the suite's host plays the settings dialog on a private display.
+export WINEPREFIX=$PWD/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+display=98
+while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'wineserver -k 2>/dev/null; kill $xvfb 2>/dev/null; rm -rf "${stage:-}"' EXIT
+export DISPLAY=:$display
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+stage=$(mktemp -d)
+cp build/windows/vellumir.scr build/windows/tests/wine/host.exe "$stage/"
+(cd "$stage" && wine ./host.exe preview 304 171 stay >/dev/null 2>&1 &)
+sleep 6
+# Wine draws the preview into an offscreen window of the preview area's size.
+drawable=$(xwininfo -root -tree | awk '/\(has no name\): \(\)  304x171\+0\+0/ {print $1; exit}')
+import -window "$drawable" docs/preview.png
