@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lattice/extended.h"
+#include "lattice/fast_patterns.h"
 #include "lattice/lattice.h"
 #include "lattice/mesh.h"
 #include "lattice/patterns.h"
@@ -21,13 +22,25 @@ void BuildFullHd(int mode) {
   PatternMode = mode;
 }
 
-void ComputeHalf(benchmark::State& state) {
+// The computing half on the fast path (the default) or in extended precision throughout.
+void ComputeHalf(benchmark::State& state, bool exact) {
   BuildFullHd(static_cast<int>(state.range(0)));
+  ExactArithmetic = exact;
+  int64_t fallbacks = 0;
   for (auto _ : state) {
     ComputeFrame();
+    fallbacks += FastFallbacks;
     benchmark::DoNotOptimize(ChannelR[50][89]);
   }
+  ExactArithmetic = false;
+  if (!exact) {
+    state.counters["fallbacks_per_frame"] = benchmark::Counter(static_cast<double>(fallbacks) / state.iterations());
+    state.SetLabel(FastInstructionSet());
+  }
 }
+
+void ComputeHalfFast(benchmark::State& state) { ComputeHalf(state, false); }
+void ComputeHalfExact(benchmark::State& state) { ComputeHalf(state, true); }
 
 void DrawHalf(benchmark::State& state) {
   BuildFullHd(static_cast<int>(state.range(0)));
@@ -49,7 +62,8 @@ void DrawHalf(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(ComputeHalf)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
+BENCHMARK(ComputeHalfFast)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
+BENCHMARK(ComputeHalfExact)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
 BENCHMARK(DrawHalf)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {

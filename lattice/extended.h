@@ -32,3 +32,24 @@ Extended Ln(Extended x);
 Extended SquareRoot(Extended x);
 
 inline Extended Abs(Extended x) { return x < 0 ? -x : x; }
+
+// Constants for the formulas written over a number type (lattice/formulas.h): each number type
+// says how it holds a small integer and an extended constant such as 1e-7L.
+template <class T>
+struct Constants;
+
+template <>
+struct Constants<Extended> {
+  static Extended Exact(int n) { return n; }
+  static Extended Decimal(Extended c) { return c; }
+};
+
+template <class T>
+T Exact(int n) {
+  return Constants<T>::Exact(n);
+}
+
+template <class T>
+T Decimal(Extended c) {
+  return Constants<T>::Decimal(c);
+}

@@ -4,9 +4,22 @@
 
 #include <cstdint>
 
+#include "lattice/extended.h"
+#include "lattice/formulas.h"
+
+// When set, every node is computed in extended precision: the reference that the fast path
+// matches bit for bit, and its fallback.
+extern bool ExactArithmetic;
+
 // Computes the offsets and every node of the current PatternMode; a mode outside 1..5 computes
 // nothing.
 void ComputePattern();
+
+// The frame's fixed terms, from the offsets just computed and the phases.
+FrameTerms<Extended> ExactFrameTerms();
+
+// One node of the given mode in extended precision, folded and lifted.
+void ComputeExactNode(int32_t mode, int32_t i, int32_t j, const FrameTerms<Extended>& frame);
 
 // Folds the node's channels into 0..1 and sets its height.
 void FinishNode(int32_t i, int32_t j);

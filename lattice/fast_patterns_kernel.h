@@ -1,0 +1,206 @@
+// The fast path's kernel, compiled once per instruction set (fast_patterns_<set>.cpp). Everything
+// here has internal linkage or depends on the instruction set's batch type, so no function
+// compiled for a wider set can stand in for one of a narrower set.
+#pragma once
+
+#include <immintrin.h>
+#include <xsimd/xsimd.hpp>
+
+#include <algorithm>
+
+#include "lattice/bounded.h"
+#include "lattice/fast_patterns.h"
+#include "lattice/formulas.h"
+#include "lattice/lattice.h"
+#include "lattice/patterns.h"
+
+namespace {
+
+// Moves between float memory and double lanes, rounds lanes to float precision and tells which
+// lanes of two batches round to the same float, with the processor's own conversions (round to
+// nearest even, as the x87 stores; NaN never compares alike).
+template <class Arch>
+struct FloatLanes;
+
+#if defined(__AVX512F__)
+template <>
+struct FloatLanes<xsimd::avx512f> {
+  using Batch = xsimd::batch<double, xsimd::avx512f>;
+  static Batch Load(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
+  static void Store(float* p, const Batch& v) { _mm256_storeu_ps(p, _mm512_cvtpd_ps(v)); }
+  static Batch Round(const Batch& v) { return _mm512_cvtps_pd(_mm512_cvtpd_ps(v)); }
+  static xsimd::batch_bool<double, xsimd::avx512f> RoundAlike(const Batch& a, const Batch& b) {
+    const __m256 same = _mm256_cmp_ps(_mm512_cvtpd_ps(a), _mm512_cvtpd_ps(b), _CMP_EQ_OQ);
+    return static_cast<__mmask8>(_mm256_movemask_ps(same));
+  }
+};
+#elif defined(__AVX2__)
+template <>
+struct FloatLanes<xsimd::avx2> {
+  using Batch = xsimd::batch<double, xsimd::avx2>;
+  static Batch Load(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
+  static void Store(float* p, const Batch& v) { _mm_storeu_ps(p, _mm256_cvtpd_ps(v)); }
+  static Batch Round(const Batch& v) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(v)); }
+  static xsimd::batch_bool<double, xsimd::avx2> RoundAlike(const Batch& a, const Batch& b) {
+    const __m128 same = _mm_cmpeq_ps(_mm256_cvtpd_ps(a), _mm256_cvtpd_ps(b));
+    return _mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_castps_si128(same)));
+  }
+};
+#else
+template <>
+struct FloatLanes<xsimd::sse2> {
+  using Batch = xsimd::batch<double, xsimd::sse2>;
+  static Batch Load(const float* p) {
+    return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
+  }
+  static void Store(float* p, const Batch& v) { _mm_storel_pi(reinterpret_cast<__m64*>(p), _mm_cvtpd_ps(v)); }
+  static Batch Round(const Batch& v) { return _mm_cvtps_pd(_mm_cvtpd_ps(v)); }
+  static xsimd::batch_bool<double, xsimd::sse2> RoundAlike(const Batch& a, const Batch& b) {
+    const __m128 same = _mm_cmpeq_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(b));
+    return _mm_castps_pd(_mm_unpacklo_ps(same, same));
+  }
+};
+#endif
+
+// Four node pipelines interleaved per call.
+constexpr int Width = 4;
+
+template <class Arch, int W = Width>
+using Number = Bounded<xsimd::batch<double, Arch>, W>;
+
+template <class Arch, int W = Width>
+constexpr int NodesPerCall = static_cast<int>(xsimd::batch<double, Arch>::size) * W;
+
+// Width batches of consecutive nodes of one row, from a float array, exact.
+template <class Arch, int W>
+Number<Arch, W> LoadNodes(const float* first) {
+  Number<Arch, W> n;
+  EachBatch<W>([&](int q) {
+    n.value[q] = FloatLanes<Arch>::Load(first + q * xsimd::batch<double, Arch>::size);
+    n.error[q] = 0;
+  });
+  n.narrow = true;
+  return n;
+}
+
+template <class Arch, int W>
+void StoreNodes(float* first, const Number<Arch, W>& n) {
+  EachBatch<W>([&](int q) { FloatLanes<Arch>::Store(first + q * xsimd::batch<double, Arch>::size, n.value[q]); });
+}
+
+template <class Arch, int W>
+FrameTerms<Number<Arch, W>> BroadcastFrame(const FrameTerms<Extended>& frame) {
+  using Batch = xsimd::batch<double, Arch>;
+  // The offsets and the phase are floats, exact in a double; the mode-3 factor is an extended
+  // value, within 2^-53 of its double, and sin(PhaseC) in extended is within 2^-62 of exact.
+  const auto broadcast = [](double value, double error, bool narrow) {
+    Number<Arch, W> n;
+    EachBatch<W>([&](int q) {
+      n.value[q] = Batch(value);
+      n.error[q] = Batch(error);
+    });
+    n.narrow = narrow;
+    return n;
+  };
+  const double factor = static_cast<double>(frame.seedLogFactor);
+  return {broadcast(static_cast<double>(frame.offsetX), 0, true), broadcast(static_cast<double>(frame.offsetY), 0, true),
+          broadcast(static_cast<double>(frame.phaseC), 0, true), broadcast(factor, 0x1p-52 * factor + 0x1p-62, false)};
+}
+
+// Channels stay far below this; above it, 2t - v might not be exact in a double.
+constexpr double FoldLimit = 0x1p40;
+
+template <class Batch>
+Batch FoldLanes(Batch v) {
+  for (int t = 5; t >= 1; --t) v = xsimd::select(v > Batch(t), Batch(2 * t) - v, v);
+  return v;
+}
+
+// Computes the nodes j .. j + NodesPerCall<Arch, W> - 1 of row i; hands every node the guard
+// rejects to the extended evaluation. Returns how many it handed over.
+template <class Arch, class Mode, int W>
+int ComputeNodes(int32_t mode, int32_t i, int32_t j, const FrameTerms<Number<Arch, W>>& frame,
+                 const FrameTerms<Extended>& exactFrame) {
+  using Batch = xsimd::batch<double, Arch>;
+  using Lanes = FloatLanes<Arch>;
+  using Kept = xsimd::batch_bool<double, Arch>;
+
+  // The extended result lies within `error` of the double one, so when both ends of that
+  // interval round to the same float, so does the extended result.
+  Kept kept[W];
+  EachBatch<W>([&](int q) { kept[q] = Kept(true); });
+  const auto store = [&kept](const Number<Arch, W>& v) {
+    Number<Arch, W> stored;
+    EachBatch<W>([&](int q) {
+      const Batch low = xsimd::fnma(v.error[q], Batch(1 + 0x1p-10), v.value[q]);
+      const Batch high = xsimd::fma(v.error[q], Batch(1 + 0x1p-10), v.value[q]);
+      kept[q] = kept[q] & Lanes::RoundAlike(low, high);
+      // Where the lane is kept, its value rounds as both ends do.
+      stored.value[q] = Lanes::Round(low);
+      stored.error[q] = 0;
+    });
+    stored.narrow = true;
+    return stored;
+  };
+
+  NodeTerms<Number<Arch, W>> n;
+  Number<Arch, W> channels[3];
+  ComputeNodeTerms<Mode>(LoadNodes<Arch, W>(&GridX[i][j]), LoadNodes<Arch, W>(&GridY[i][j]), frame, n, channels, store);
+  for (Number<Arch, W>& channel : channels)
+    EachBatch<W>([&](int q) {
+      kept[q] = kept[q] & (xsimd::abs(channel.value[q]) < Batch(FoldLimit));
+      channel.value[q] = FoldLanes(channel.value[q]);
+    });
+  const Number<Arch, W> relief = store(ReliefOf(channels[0], channels[1], channels[2], LoadNodes<Arch, W>(&Jitter[i][j])));
+  StoreNodes<Arch, W>(&ChannelR[i][j], channels[0]);
+  StoreNodes<Arch, W>(&ChannelG[i][j], channels[1]);
+  StoreNodes<Arch, W>(&ChannelB[i][j], channels[2]);
+  StoreNodes<Arch, W>(&Relief[i][j], relief);
+
+  int handed = 0;
+  EachBatch<W>([&](int q) {
+    if (xsimd::all(kept[q])) return;
+    bool lanes[Batch::size];
+    kept[q].store_unaligned(lanes);
+    for (size_t lane = 0; lane < Batch::size; ++lane) {
+      if (lanes[lane]) continue;
+      ComputeExactNode(mode, i, j + static_cast<int32_t>(q * Batch::size + lane), exactFrame);
+      ++handed;
+    }
+  });
+  return handed;
+}
+
+template <class Arch, class Mode>
+int ComputeRows(int32_t mode, const FrameTerms<Extended>& exactFrame) {
+  constexpr int Nodes = NodesPerCall<Arch>;
+  const auto frame = BroadcastFrame<Arch, Width>(exactFrame);
+  const int32_t nodes = ColCount + 1;
+  int handed = 0;
+  for (int32_t i = 0; i <= RowCount; ++i) {
+    if (nodes < Nodes) {
+      for (int32_t j = 0; j < nodes; ++j) ComputeExactNode(mode, i, j, exactFrame);
+      handed += nodes;
+      continue;
+    }
+    // The last call of a row overlaps the one before rather than reading past the row; the
+    // nodes it computes twice come out the same both times.
+    for (int32_t start = 0; start < nodes; start += Nodes)
+      handed += ComputeNodes<Arch, Mode, Width>(mode, i, std::min(start, nodes - Nodes), frame, exactFrame);
+  }
+  return handed;
+}
+
+}  // namespace
+
+template <class Arch>
+int ComputeFastFrame(int32_t mode, const FrameTerms<Extended>& frame) {
+  switch (mode) {
+    case 1: return ComputeRows<Arch, Mode1>(mode, frame);
+    case 2: return ComputeRows<Arch, Mode2>(mode, frame);
+    case 3: return ComputeRows<Arch, Mode3>(mode, frame);
+    case 4: return ComputeRows<Arch, Mode4>(mode, frame);
+    case 5: return ComputeRows<Arch, Mode5>(mode, frame);
+    default: return 0;
+  }
+}
