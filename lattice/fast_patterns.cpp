@@ -3,6 +3,9 @@
 #include <cpuid.h>
 #include <xsimd/xsimd.hpp>
 
+#include <string>
+#include <vector>
+
 int32_t FastFallbacks = 0;
 
 // Defined once per instruction set, in fast_patterns_<set>.cpp.
@@ -30,23 +33,38 @@ bool SystemSavesRegisters(unsigned mask) {
   return (low & mask) == mask;
 }
 
-InstructionSet ChooseInstructionSet() {
+// The sets this processor can run, widest first.
+std::vector<InstructionSet> SupportedInstructionSets() {
   const auto available = xsimd::available_architectures();
-  if (available.avx512f && SystemSavesRegisters(0xE6)) return {"avx512f", ComputeFastFrame<xsimd::avx512f>};
-  if (available.avx2 && SystemSavesRegisters(0x06)) return {"avx2", ComputeFastFrame<xsimd::avx2>};
-  return {"sse2", ComputeFastFrame<xsimd::sse2>};
+  std::vector<InstructionSet> sets;
+  if (available.avx512f && SystemSavesRegisters(0xE6)) sets.push_back({"avx512f", ComputeFastFrame<xsimd::avx512f>});
+  if (available.avx2 && SystemSavesRegisters(0x06)) sets.push_back({"avx2", ComputeFastFrame<xsimd::avx2>});
+  sets.push_back({"sse2", ComputeFastFrame<xsimd::sse2>});
+  return sets;
 }
 
-const InstructionSet& Chosen() {
-  static const InstructionSet chosen = ChooseInstructionSet();
+InstructionSet& Chosen() {
+  static InstructionSet chosen = SupportedInstructionSets().front();
   return chosen;
 }
 
 }  // namespace
 
-bool ComputeNodesFast(int32_t mode, const FrameTerms<Extended>& frame) {
-  FastFallbacks = Chosen().kernel(mode, frame);
-  return true;
-}
+void ComputeNodesFast(int32_t mode, const FrameTerms<Extended>& frame) { FastFallbacks = Chosen().kernel(mode, frame); }
 
 const char* FastInstructionSet() { return Chosen().name; }
+
+std::vector<std::string> FastInstructionSets() {
+  std::vector<std::string> names;
+  for (const InstructionSet& set : SupportedInstructionSets()) names.push_back(set.name);
+  return names;
+}
+
+bool UseFastInstructionSet(const std::string& name) {
+  for (const InstructionSet& set : SupportedInstructionSets())
+    if (name == set.name) {
+      Chosen() = set;
+      return true;
+    }
+  return false;
+}

@@ -59,7 +59,10 @@ template <class Mode>
 void ComputeMode() {
   Offsets<Mode>();
   const FrameTerms<Extended> frame = ExactFrameTerms();
-  if (!ExactArithmetic && ComputeNodesFast(PatternMode, frame)) return;
+  if (!ExactArithmetic) {
+    ComputeNodesFast(PatternMode, frame);
+    return;
+  }
   for (int32_t i = 0; i <= RowCount; ++i)
     for (int32_t j = 0; j <= ColCount; ++j) ComputeExactNode<Mode>(i, j, frame);
 }

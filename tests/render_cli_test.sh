@@ -16,6 +16,12 @@ check() {  # description, then a command that must succeed
 "$render" --seed 1 --mode 1 --frames 3 --dump "$work/b.bin"
 check "dump size" test "$(stat -c %s "$work/a.bin")" -eq $((60 + 7 * 101 * 179 * 4))
 check "dump repeats" cmp -s "$work/a.bin" "$work/b.bin"
+for mode in 1 2 3 4 5; do
+  "$render" --seed 3 --mode "$mode" --frames 40 --dump "$work/fast.bin"
+  "$render" --seed 3 --mode "$mode" --frames 40 --exact --dump "$work/exact.bin"
+  check "mode $mode: the fast path gives the extended bits" cmp -s "$work/fast.bin" "$work/exact.bin"
+done
+rm -f "$work/fast.bin" "$work/exact.bin"
 check "dump header" test "$(head -c 12 "$work/a.bin" | od -An -c | tr -d ' \n')" = 'VLMRDUMP001\0\0\0'
 check "no temporary left" test "$(ls "$work" | wc -l)" -eq 2
 

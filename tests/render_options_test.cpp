@@ -6,7 +6,7 @@ TEST(RenderOptions, AcceptsEveryOptionWithAGoodValue) {
   RenderOptions options;
   std::string error;
   ASSERT_TRUE(ParseRenderOptions({"--width", "133", "--height", "100", "--rows", "50", "--seed", "4294967295", "--mode",
-                                  "5", "--phases", "0.25,-1e-3,6.8", "--frames", "0", "--dump", "a.bin", "--png", "a.png"},
+                                  "5", "--phases", "0.25,-1e-3,6.8", "--frames", "0", "--dump", "a.bin", "--png", "a.png", "--exact"},
                                  options, error))
       << error;
   EXPECT_EQ(options.width, 133);
@@ -18,6 +18,7 @@ TEST(RenderOptions, AcceptsEveryOptionWithAGoodValue) {
   EXPECT_EQ(options.frames, 0);
   EXPECT_EQ(options.dumpPath, "a.bin");
   EXPECT_EQ(options.pngPath, "a.png");
+  EXPECT_TRUE(options.exact);
 }
 
 TEST(RenderOptions, KeepsTheDefaultsWithoutOptions) {
@@ -30,6 +31,7 @@ TEST(RenderOptions, KeepsTheDefaultsWithoutOptions) {
   EXPECT_FALSE(options.seed);
   EXPECT_FALSE(options.mode);
   EXPECT_EQ(options.frames, 1);
+  EXPECT_FALSE(options.exact);
 }
 
 TEST(RenderOptions, RejectsBadInputNamingTheProblem) {

@@ -49,6 +49,10 @@ bool ParsePhases(const std::string& text, std::vector<float>& phases) {
 bool ParseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options, std::string& error) {
   for (size_t index = 0; index < arguments.size(); ++index) {
     const std::string& name = arguments[index];
+    if (name == "--exact") {
+      options.exact = true;
+      continue;
+    }
     const bool known = name == "--width" || name == "--height" || name == "--rows" || name == "--seed" ||
                        name == "--mode" || name == "--phases" || name == "--frames" || name == "--dump" ||
                        name == "--png";

@@ -16,6 +16,7 @@ struct RenderOptions {
   int64_t frames = 1;
   std::string dumpPath;
   std::string pngPath;
+  bool exact = false;  // extended precision for every node, not the fast path
 };
 
 constexpr int32_t MaxImageSide = 16384;  // the offscreen renderer's largest viewport

@@ -7,6 +7,7 @@
 
 #include "lattice/extended.h"
 #include "lattice/lattice.h"
+#include "lattice/patterns.h"
 #include "lattice/random.h"
 #include "tools/frame_dump.h"
 #include "tools/offscreen_render.h"
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
   std::string error;
   if (!ParseRenderOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
     return Fail(error + " (options: --width W --height H --rows R --seed S --mode M --phases A,B,C --frames N"
-                        " --dump FILE --png FILE)");
+                        " --dump FILE --png FILE --exact)");
   }
 
   // Open both targets before the work, so a bad path costs nothing and leaves nothing behind.
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
     if (!(*file)->stream()) return Fail("cannot write '" + *path + "'");
   }
 
+  ExactArithmetic = options.exact;
   BuildState(options);
   for (int64_t frame = 0; frame < options.frames; ++frame) ComputeFrame();
 
