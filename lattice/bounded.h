@@ -28,6 +28,10 @@ constexpr double SineAbsolute = 0x1p-56;  // per unit of argument: argument redu
 constexpr double LnAbsolute = 0x1p-52;    // near ln(1) = 0
 // Beyond this the sine's argument reduction is not trusted: the node falls back.
 constexpr double SineArgumentLimit = 0x1p20;
+// The logarithm is trusted on normal, finite arguments only (XSIMD_NO_DENORMALS and
+// XSIMD_NO_INFINITIES spare the kernels those cases).
+constexpr double LnArgumentLow = 0x1p-1000;
+constexpr double LnArgumentHigh = 0x1p1000;
 }  // namespace bounds
 
 template <class B, int Width>
@@ -37,6 +41,8 @@ struct Bounded {
   // Known to be exact and to need at most 26 significant bits (a float or a small integer), so
   // that the product of two such values is exact in a double and in an extended alike.
   bool narrow = false;
+  // Known to be exact: both evaluations hold this very value, so it rounds alike.
+  bool exact = false;
 };
 
 // An upper bound of e / d for the error terms, which need no correct rounding: a division
@@ -46,9 +52,9 @@ template <class B>
   return e / d;
 }
 #if defined(__AVX512F__)
-[[gnu::always_inline]] inline xsimd::batch<double, xsimd::avx512f> DivideUp(const xsimd::batch<double, xsimd::avx512f>& e,
-                                                                             const xsimd::batch<double, xsimd::avx512f>& d) {
-  return e * xsimd::batch<double, xsimd::avx512f>(_mm512_rcp14_pd(d)) * xsimd::batch<double, xsimd::avx512f>(1 + 0x1p-12);
+[[gnu::always_inline]] inline xsimd::batch<double, xsimd::avx512dq> DivideUp(const xsimd::batch<double, xsimd::avx512dq>& e,
+                                                                             const xsimd::batch<double, xsimd::avx512dq>& d) {
+  return e * xsimd::batch<double, xsimd::avx512dq>(_mm512_rcp14_pd(d)) * xsimd::batch<double, xsimd::avx512dq>(1 + 0x1p-12);
 }
 #endif
 
@@ -62,8 +68,8 @@ template <class B>
   return root;
 }
 #if defined(__AVX512F__)
-[[gnu::always_inline]] inline xsimd::batch<double, xsimd::avx512f> Root(const xsimd::batch<double, xsimd::avx512f>& x,
-                                                                         xsimd::batch<double, xsimd::avx512f>& rounding) {
+[[gnu::always_inline]] inline xsimd::batch<double, xsimd::avx512dq> Root(const xsimd::batch<double, xsimd::avx512dq>& x,
+                                                                         xsimd::batch<double, xsimd::avx512dq>& rounding) {
   const __m512d estimate = _mm512_rsqrt14_pd(x);
   const __m512d half = _mm512_set1_pd(0.5);
   const __m512d square = _mm512_mul_pd(_mm512_mul_pd(x, estimate), estimate);
@@ -71,7 +77,7 @@ template <class B>
   const __m512d first = _mm512_mul_pd(x, refined);
   const __m512d residual = _mm512_fnmadd_pd(first, first, x);
   const __m512d root = _mm512_fmadd_pd(_mm512_mul_pd(half, refined), residual, first);
-  rounding = xsimd::batch<double, xsimd::avx512f>(0x1p-49) * xsimd::batch<double, xsimd::avx512f>(root);
+  rounding = xsimd::batch<double, xsimd::avx512dq>(0x1p-49) * xsimd::batch<double, xsimd::avx512dq>(root);
   return root;
 }
 #endif
@@ -114,6 +120,7 @@ template <class B, int W>
     r.value[q] = a.value[q] * b.value[q];
     if (a.narrow && b.narrow) {
       r.error[q] = B(0);
+      r.exact = true;
     } else if (a.narrow) {
       r.error[q] = WithRounding(xsimd::abs(a.value[q]) * b.error[q], r.value[q]);
     } else if (b.narrow) {
@@ -139,11 +146,19 @@ template <class B, int W>
 }
 
 // Infinite where the divisor's interval comes near zero: no bound, so the guard falls back.
+// An exact, narrow divisor is a small integer constant: multiplying by its reciprocal's double
+// costs a rounding more than the division, and much less time.
 template <class B, int W>
 [[gnu::always_inline]] inline Bounded<B, W> operator/(const Bounded<B, W>& a, const Bounded<B, W>& b) {
   Bounded<B, W> r;
   const B infinity(std::numeric_limits<double>::infinity());
   EachBatch<W>([&](int q) {
+    if (b.narrow) {
+      const B reciprocal = B(1) / b.value[q];
+      r.value[q] = a.value[q] * reciprocal;
+      r.error[q] = a.error[q] * xsimd::abs(reciprocal) * B(1 + 0x1p-52) + B(2 * bounds::Rounding) * xsimd::abs(r.value[q]);
+      return;
+    }
     r.value[q] = a.value[q] / b.value[q];
     const B divisor = xsimd::abs(b.value[q]);
     const B clearance = divisor - b.error[q];
@@ -161,6 +176,7 @@ template <class B, int W>
     r.error[q] = a.error[q];
   });
   r.narrow = a.narrow;
+  r.exact = a.exact;
   return r;
 }
 
@@ -187,7 +203,9 @@ template <class B, int W>
     const B clearance = a.value[q] - a.error[q];
     const B error = DivideUp(a.error[q], clearance) + bounds::FunctionRelative * xsimd::abs(r.value[q]) +
                     B(bounds::LnAbsolute);
-    r.error[q] = xsimd::select(clearance > B(0), error, infinity);
+    // The kernels build the logarithm without its subnormal and infinite cases.
+    const auto inRange = (clearance > B(bounds::LnArgumentLow)) & (a.value[q] < B(bounds::LnArgumentHigh));
+    r.error[q] = xsimd::select(inRange, error, infinity);
   });
   return r;
 }
@@ -216,7 +234,7 @@ struct Constants<Bounded<B, W>> {
       r.value[q] = B(static_cast<double>(n));
       r.error[q] = B(0);
     });
-    r.narrow = true;
+    r.narrow = r.exact = true;
     return r;
   }
   // The double nearest an extended constant lies within 2^-53 of it.

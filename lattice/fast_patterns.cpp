@@ -13,7 +13,7 @@ template <class Arch>
 int ComputeFastFrame(int32_t mode, const FrameTerms<Extended>& frame);
 extern template int ComputeFastFrame<xsimd::sse2>(int32_t, const FrameTerms<Extended>&);
 extern template int ComputeFastFrame<xsimd::avx2>(int32_t, const FrameTerms<Extended>&);
-extern template int ComputeFastFrame<xsimd::avx512f>(int32_t, const FrameTerms<Extended>&);
+extern template int ComputeFastFrame<xsimd::avx512dq>(int32_t, const FrameTerms<Extended>&);
 
 namespace {
 
@@ -37,7 +37,9 @@ bool SystemSavesRegisters(unsigned mask) {
 std::vector<InstructionSet> SupportedInstructionSets() {
   const auto available = xsimd::available_architectures();
   std::vector<InstructionSet> sets;
-  if (available.avx512f && SystemSavesRegisters(0xE6)) sets.push_back({"avx512f", ComputeFastFrame<xsimd::avx512f>});
+  // xsimd's AVX-512 double batches with fast integer conversions need F, CD, DQ and BW.
+  if (available.avx512dq && available.avx512cd && available.avx512bw && SystemSavesRegisters(0xE6))
+    sets.push_back({"avx512", ComputeFastFrame<xsimd::avx512dq>});
   if (available.avx2 && SystemSavesRegisters(0x06)) sets.push_back({"avx2", ComputeFastFrame<xsimd::avx2>});
   sets.push_back({"sse2", ComputeFastFrame<xsimd::sse2>});
   return sets;

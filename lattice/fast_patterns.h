@@ -16,7 +16,7 @@ void ComputeNodesFast(int32_t mode, const FrameTerms<Extended>& frame);
 // Nodes of the last fast frame that the guard handed to the extended evaluation.
 extern int32_t FastFallbacks;
 
-// The instruction set the fast path runs on: "avx512f", "avx2" or "sse2", the widest the
+// The instruction set the fast path runs on: "avx512", "avx2" or "sse2", the widest the
 // processor and the system support unless chosen below.
 const char* FastInstructionSet();
 

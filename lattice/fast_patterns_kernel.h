@@ -24,12 +24,12 @@ struct FloatLanes;
 
 #if defined(__AVX512F__)
 template <>
-struct FloatLanes<xsimd::avx512f> {
-  using Batch = xsimd::batch<double, xsimd::avx512f>;
+struct FloatLanes<xsimd::avx512dq> {
+  using Batch = xsimd::batch<double, xsimd::avx512dq>;
   static Batch Load(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
   static void Store(float* p, const Batch& v) { _mm256_storeu_ps(p, _mm512_cvtpd_ps(v)); }
   static Batch Round(const Batch& v) { return _mm512_cvtps_pd(_mm512_cvtpd_ps(v)); }
-  static xsimd::batch_bool<double, xsimd::avx512f> RoundAlike(const Batch& a, const Batch& b) {
+  static xsimd::batch_bool<double, xsimd::avx512dq> RoundAlike(const Batch& a, const Batch& b) {
     const __m256 same = _mm256_cmp_ps(_mm512_cvtpd_ps(a), _mm512_cvtpd_ps(b), _CMP_EQ_OQ);
     return static_cast<__mmask8>(_mm256_movemask_ps(same));
   }
@@ -79,7 +79,7 @@ Number<Arch, W> LoadNodes(const float* first) {
     n.value[q] = FloatLanes<Arch>::Load(first + q * xsimd::batch<double, Arch>::size);
     n.error[q] = 0;
   });
-  n.narrow = true;
+  n.narrow = n.exact = true;
   return n;
 }
 
@@ -99,7 +99,7 @@ FrameTerms<Number<Arch, W>> BroadcastFrame(const FrameTerms<Extended>& frame) {
       n.value[q] = Batch(value);
       n.error[q] = Batch(error);
     });
-    n.narrow = narrow;
+    n.narrow = n.exact = narrow;
     return n;
   };
   const double factor = static_cast<double>(frame.seedLogFactor);
@@ -130,16 +130,21 @@ int ComputeNodes(int32_t mode, int32_t i, int32_t j, const FrameTerms<Number<Arc
   Kept kept[W];
   EachBatch<W>([&](int q) { kept[q] = Kept(true); });
   const auto store = [&kept](const Number<Arch, W>& v) {
+    if (v.narrow) return v;  // already a float
     Number<Arch, W> stored;
     EachBatch<W>([&](int q) {
+      stored.error[q] = 0;
+      if (v.exact) {
+        stored.value[q] = Lanes::Round(v.value[q]);
+        return;
+      }
       const Batch low = xsimd::fnma(v.error[q], Batch(1 + 0x1p-10), v.value[q]);
       const Batch high = xsimd::fma(v.error[q], Batch(1 + 0x1p-10), v.value[q]);
       kept[q] = kept[q] & Lanes::RoundAlike(low, high);
       // Where the lane is kept, its value rounds as both ends do.
       stored.value[q] = Lanes::Round(low);
-      stored.error[q] = 0;
     });
-    stored.narrow = true;
+    stored.narrow = stored.exact = true;
     return stored;
   };
 

@@ -93,6 +93,14 @@ wait_for_window() {  # prints the id of the visible saver window
   return 1
 }
 
+windows_until_exit() {  # watches for up to five seconds; prints "yes" if a saver window showed
+  for _ in $(seq 50); do
+    [ -n "$(saver_windows)" ] && { echo yes; return; }
+    [ -f "$run/exit" ] && return
+    sleep 0.1
+  done
+}
+
 wait_for_exit() {  # seconds; prints the exit code, or "running"
   local tenths=$(($1 * 10))
   for _ in $(seq "$tenths"); do
@@ -151,12 +159,8 @@ scenario_configure_ends_at_once() {
   for argument in /c /C /config; do
     prepare_run configure
     launch "$argument"
-    local seen=""
-    for _ in $(seq 50); do
-      [ -n "$(saver_windows)" ] && seen=yes
-      [ -f "$run/exit" ] && break
-      sleep 0.1
-    done
+    local seen
+    seen=$(windows_until_exit)
     check "$argument: exit code 0 within five seconds" test "$(wait_for_exit 1)" = 0
     check "$argument: no window appeared" test -z "$seen"
     end_run
@@ -316,12 +320,8 @@ scenario_change_password_calls_the_network_provider() {
   prepare_run no-mpr
   export WINEDLLOVERRIDES='mscoree,mshtml=;mpr='
   launch /a 1234
-  local seen=""
-  for _ in $(seq 50); do
-    [ -n "$(saver_windows)" ] && seen=yes
-    [ -f "$run/exit" ] && break
-    sleep 0.1
-  done
+  local seen
+  seen=$(windows_until_exit)
   check "without MPR.DLL: exit code 0" test "$(wait_for_exit 5)" = 0
   check "without MPR.DLL: no window" test -z "$seen"
   finish
@@ -437,12 +437,8 @@ scenario_preview_of_a_number_that_is_no_window_ends_at_once() {
   prepare_run no-window
   screenshot "$run/before.png"
   launch /p 1234567
-  local seen=""
-  for _ in $(seq 50); do
-    [ -n "$(saver_windows)" ] && seen=yes
-    [ -f "$run/exit" ] && break
-    sleep 0.1
-  done
+  local seen
+  seen=$(windows_until_exit)
   screenshot "$run/after.png"
   check "exit code 0 at once" test "$(wait_for_exit 5)" = 0
   check "no window appeared" test -z "$seen"
