@@ -3,6 +3,7 @@
 #include <GL/osmesa.h>
 #include <benchmark/benchmark.h>
 
+#include <string>
 #include <vector>
 
 #include "lattice/extended.h"
@@ -22,10 +23,13 @@ void BuildFullHd(int mode) {
   PatternMode = mode;
 }
 
-// The computing half on the fast path (the default) or in extended precision throughout.
-void ComputeHalf(benchmark::State& state, bool exact) {
-  BuildFullHd(static_cast<int>(state.range(0)));
+// The computing half on the fast path (on the given instruction set) or in extended precision
+// throughout.
+void ComputeHalf(benchmark::State& state, int mode, const std::string& set) {
+  BuildFullHd(mode);
+  const bool exact = set.empty();
   ExactArithmetic = exact;
+  if (!exact) UseFastInstructionSet(set);
   int64_t fallbacks = 0;
   for (auto _ : state) {
     ComputeFrame();
@@ -33,14 +37,10 @@ void ComputeHalf(benchmark::State& state, bool exact) {
     benchmark::DoNotOptimize(ChannelR[50][89]);
   }
   ExactArithmetic = false;
-  if (!exact) {
+  UseFastInstructionSet(FastInstructionSets().front());
+  if (!exact)
     state.counters["fallbacks_per_frame"] = benchmark::Counter(static_cast<double>(fallbacks) / state.iterations());
-    state.SetLabel(FastInstructionSet());
-  }
 }
-
-void ComputeHalfFast(benchmark::State& state) { ComputeHalf(state, false); }
-void ComputeHalfExact(benchmark::State& state) { ComputeHalf(state, true); }
 
 void DrawHalf(benchmark::State& state) {
   BuildFullHd(static_cast<int>(state.range(0)));
@@ -62,12 +62,17 @@ void DrawHalf(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(ComputeHalfFast)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
-BENCHMARK(ComputeHalfExact)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
 BENCHMARK(DrawHalf)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
   SetFloatingPointControl();
+  std::vector<std::string> sets = FastInstructionSets();
+  sets.push_back("");  // extended precision
+  for (const std::string& set : sets)
+    for (int mode = 1; mode <= 5; ++mode) {
+      const std::string name = (set.empty() ? "ComputeHalfExact/" : "ComputeHalfFast/" + set + "/") + std::to_string(mode);
+      benchmark::RegisterBenchmark(name.c_str(), ComputeHalf, mode, set)->Unit(benchmark::kMillisecond);
+    }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
