@@ -16,9 +16,9 @@
 
 namespace {
 
-// Moves between float memory and double lanes, rounds lanes to float precision and tells which
-// lanes of two batches round to the same float, with the processor's own conversions (round to
-// nearest even, as the x87 stores; NaN never compares alike).
+// Moves between float memory and double lanes, rounds lanes to float precision, and rounds the
+// low end of an interval while clearing the lanes whose high end rounds elsewhere, with the
+// processor's own conversions (round to nearest even, as the x87 stores; NaN is never alike).
 template <class Arch>
 struct FloatLanes;
 
@@ -29,9 +29,11 @@ struct FloatLanes<xsimd::avx512dq> {
   static Batch Load(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
   static void Store(float* p, const Batch& v) { _mm256_storeu_ps(p, _mm512_cvtpd_ps(v)); }
   static Batch Round(const Batch& v) { return _mm512_cvtps_pd(_mm512_cvtpd_ps(v)); }
-  static xsimd::batch_bool<double, xsimd::avx512dq> RoundAlike(const Batch& a, const Batch& b) {
-    const __m256 same = _mm256_cmp_ps(_mm512_cvtpd_ps(a), _mm512_cvtpd_ps(b), _CMP_EQ_OQ);
-    return static_cast<__mmask8>(_mm256_movemask_ps(same));
+  static Batch RoundAlike(const Batch& low, const Batch& high, xsimd::batch_bool<double, xsimd::avx512dq>& alike) {
+    const __m256 rounded = _mm512_cvtpd_ps(low);
+    alike = alike & xsimd::batch_bool<double, xsimd::avx512dq>(static_cast<__mmask8>(
+                        _mm256_movemask_ps(_mm256_cmp_ps(rounded, _mm512_cvtpd_ps(high), _CMP_EQ_OQ))));
+    return _mm512_cvtps_pd(rounded);
   }
 };
 #elif defined(__AVX2__)
@@ -41,9 +43,11 @@ struct FloatLanes<xsimd::avx2> {
   static Batch Load(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
   static void Store(float* p, const Batch& v) { _mm_storeu_ps(p, _mm256_cvtpd_ps(v)); }
   static Batch Round(const Batch& v) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(v)); }
-  static xsimd::batch_bool<double, xsimd::avx2> RoundAlike(const Batch& a, const Batch& b) {
-    const __m128 same = _mm_cmpeq_ps(_mm256_cvtpd_ps(a), _mm256_cvtpd_ps(b));
-    return _mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_castps_si128(same)));
+  static Batch RoundAlike(const Batch& low, const Batch& high, xsimd::batch_bool<double, xsimd::avx2>& alike) {
+    const __m128 rounded = _mm256_cvtpd_ps(low);
+    const __m128 same = _mm_cmpeq_ps(rounded, _mm256_cvtpd_ps(high));
+    alike = alike & xsimd::batch_bool<double, xsimd::avx2>(_mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_castps_si128(same))));
+    return _mm256_cvtps_pd(rounded);
   }
 };
 #else
@@ -55,9 +59,11 @@ struct FloatLanes<xsimd::sse2> {
   }
   static void Store(float* p, const Batch& v) { _mm_storel_pi(reinterpret_cast<__m64*>(p), _mm_cvtpd_ps(v)); }
   static Batch Round(const Batch& v) { return _mm_cvtps_pd(_mm_cvtpd_ps(v)); }
-  static xsimd::batch_bool<double, xsimd::sse2> RoundAlike(const Batch& a, const Batch& b) {
-    const __m128 same = _mm_cmpeq_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(b));
-    return _mm_castps_pd(_mm_unpacklo_ps(same, same));
+  static Batch RoundAlike(const Batch& low, const Batch& high, xsimd::batch_bool<double, xsimd::sse2>& alike) {
+    const __m128 rounded = _mm_cvtpd_ps(low);
+    const __m128 same = _mm_cmpeq_ps(rounded, _mm_cvtpd_ps(high));
+    alike = alike & xsimd::batch_bool<double, xsimd::sse2>(_mm_castps_pd(_mm_unpacklo_ps(same, same)));
+    return _mm_cvtps_pd(rounded);
   }
 };
 #endif
@@ -140,9 +146,8 @@ int ComputeNodes(int32_t mode, int32_t i, int32_t j, const FrameTerms<Number<Arc
       }
       const Batch low = xsimd::fnma(v.error[q], Batch(1 + 0x1p-10), v.value[q]);
       const Batch high = xsimd::fma(v.error[q], Batch(1 + 0x1p-10), v.value[q]);
-      kept[q] = kept[q] & Lanes::RoundAlike(low, high);
       // Where the lane is kept, its value rounds as both ends do.
-      stored.value[q] = Lanes::Round(low);
+      stored.value[q] = Lanes::RoundAlike(low, high, kept[q]);
     });
     stored.narrow = stored.exact = true;
     return stored;
