@@ -55,10 +55,13 @@ void ComputeExactNode(int32_t i, int32_t j, const FrameTerms<Extended>& frame) {
   FinishNode(i, j);
 }
 
+// The frame's fixed terms, from the offsets just computed and the phases.
+FrameTerms<Extended> FrameTermsNow() { return {OffsetX, OffsetY, PhaseC, Sine(PhaseC) / 20 + 0.1L}; }
+
 template <class Mode>
 void ComputeMode() {
   Offsets<Mode>();
-  const FrameTerms<Extended> frame = ExactFrameTerms();
+  const FrameTerms<Extended> frame = FrameTermsNow();
   if (!ExactArithmetic) {
     ComputeNodesFast(PatternMode, frame);
     return;
@@ -68,10 +71,6 @@ void ComputeMode() {
 }
 
 }  // namespace
-
-FrameTerms<Extended> ExactFrameTerms() {
-  return {OffsetX, OffsetY, PhaseC, Sine(PhaseC) / 20 + 0.1L};
-}
 
 void ComputeExactNode(int32_t mode, int32_t i, int32_t j, const FrameTerms<Extended>& frame) {
   switch (mode) {

@@ -15,9 +15,6 @@ extern bool ExactArithmetic;
 // nothing.
 void ComputePattern();
 
-// The frame's fixed terms, from the offsets just computed and the phases.
-FrameTerms<Extended> ExactFrameTerms();
-
 // One node of the given mode in extended precision, folded and lifted.
 void ComputeExactNode(int32_t mode, int32_t i, int32_t j, const FrameTerms<Extended>& frame);
 
