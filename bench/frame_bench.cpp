@@ -9,7 +9,7 @@
 #include "lattice/extended.h"
 #include "lattice/fast_patterns.h"
 #include "lattice/lattice.h"
-#include "lattice/mesh.h"
+#include "scene/mesh.h"
 #include "lattice/patterns.h"
 #include "lattice/random.h"
 #include "scene/scene.h"

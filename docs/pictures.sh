@@ -15,7 +15,7 @@ convert "$(DISPLAY= scripts/run)" -resize 960x540 docs/saver-under-wine.png
 export WINEPREFIX=$PWD/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
 display=98
 while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 trap 'wineserver -k 2>/dev/null; kill $xvfb 2>/dev/null; rm -rf "${stage:-}"' EXIT
 export DISPLAY=:$display

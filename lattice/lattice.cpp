@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "lattice/extended.h"
-#include "lattice/mesh.h"
 #include "lattice/patterns.h"
 #include "lattice/random.h"
 
@@ -81,9 +80,4 @@ void AdvancePhases() {
 void ComputeFrame() {
   AdvancePhases();
   ComputePattern();
-}
-
-void RenderFrame() {
-  ComputeFrame();
-  DrawMesh();
 }

@@ -33,5 +33,3 @@ void AdvancePhases();
 
 // One animation step: advance the phases and compute, fold and lift every node.
 void ComputeFrame();
-// One animation step drawn into the current rendering context.
-void RenderFrame();

@@ -7,6 +7,7 @@
 
 #include "lattice/lattice.h"
 #include "scene/gl.h"
+#include "scene/mesh.h"
 #include "scene/pixel_format_windows.h"
 #include "scene/scene.h"
 #include "shell/password_windows.h"

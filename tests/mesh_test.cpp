@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "lattice/lattice.h"
-#include "lattice/mesh.h"
+#include "scene/mesh.h"
 #include "lattice/random.h"
 #include "scene/gl.h"
 #include "tests/recording_gl.h"

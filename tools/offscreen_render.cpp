@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "lattice/lattice.h"
-#include "lattice/mesh.h"
+#include "scene/mesh.h"
 #include "scene/scene.h"
 
 bool RenderOffscreen(Image& image) {

@@ -17,7 +17,7 @@ start_session() {
   for display in $(seq 90 250); do
     [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ] || break
   done
-  Xvfb ":$display" -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp </dev/null >"$session/xvfb.log" 2>&1 &
+  Xvfb ":$display" -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp -noreset </dev/null >"$session/xvfb.log" 2>&1 &
   echo $! >"$session/xvfb.pid"
   cat >"$session/env" <<ENV
 export DISPLAY=:$display WINEPREFIX=$session/prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
@@ -114,9 +114,16 @@ running_for() {  # seconds: true when the saver is still running after them
   [ "$(wait_for_exit "$1")" = running ]
 }
 
+kill_savers() {  # only this session's: other sessions may run on the same machine
+  local pid
+  for pid in $(pgrep -f 'vellumir\.scr'); do
+    grep -qz "^WINEPREFIX=$WINEPREFIX\$" "/proc/$pid/environ" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
+  done
+}
+
 end_run() {  # ends a saver the scenario left running
   if [ ! -f "$run/exit" ]; then
-    pkill -KILL -f 'vellumir\.scr' 2>/dev/null
+    kill_savers
     wait_for_exit 10 >/dev/null
   fi
   wait 2>/dev/null

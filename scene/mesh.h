@@ -11,3 +11,6 @@ Vector3 TriangleNormal(const Vector3& a, const Vector3& b, const Vector3& c);
 
 // Draws every cell of the finished lattice; leaves the model-view matrix as it found it.
 void DrawMesh();
+
+// One animation step drawn into the current rendering context.
+void RenderFrame();

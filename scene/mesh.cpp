@@ -1,4 +1,4 @@
-#include "lattice/mesh.h"
+#include "scene/mesh.h"
 
 #include "lattice/extended.h"
 #include "lattice/lattice.h"
@@ -58,4 +58,9 @@ void DrawMesh() {
   }
   glEnd();
   glPopMatrix();
+}
+
+void RenderFrame() {
+  ComputeFrame();
+  DrawMesh();
 }
