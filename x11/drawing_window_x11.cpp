@@ -1,0 +1,148 @@
+#include "x11/drawing_window_x11.h"
+
+#include <cstdio>
+
+namespace {
+
+int LastXError = 0;
+
+int RecordXError(Display*, XErrorEvent* event) {
+  LastXError = event->error_code;
+  return 0;
+}
+
+std::string WindowName(Window window) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%lx", static_cast<unsigned long>(window));
+  return text;
+}
+
+bool MakeOwnWindow(DrawingWindow& drawing, XVisualInfo*& visual, std::string& error) {
+  Display* display = drawing.display;
+  const int screen = DefaultScreen(display);
+  int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, None};
+  visual = glXChooseVisual(display, screen, attributes);
+  if (!visual) {
+    error = "the display offers no double-buffered RGBA visual for OpenGL";
+    return false;
+  }
+  const Window root = RootWindow(display, screen);
+  XSetWindowAttributes settings{};
+  settings.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
+  settings.background_pixel = BlackPixel(display, screen);
+  settings.border_pixel = 0;
+  settings.event_mask = KeyPressMask | StructureNotifyMask;
+  drawing.width = 1280;
+  drawing.height = 720;
+  drawing.window = XCreateWindow(display, root, 0, 0, drawing.width, drawing.height, 0, visual->depth, InputOutput,
+                                 visual->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &settings);
+  drawing.ownWindow = true;
+  XStoreName(display, drawing.window, "Vellumir");
+  XClassHint classHint{const_cast<char*>("vellumir"), const_cast<char*>("Vellumir")};
+  XSetClassHint(display, drawing.window, &classHint);
+  drawing.deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(display, drawing.window, &drawing.deleteWindow, 1);
+  XMapWindow(display, drawing.window);
+  return true;
+}
+
+// Someone else's window: we draw with its visual and follow its size, nothing more.
+bool AdoptWindow(DrawingWindow& drawing, Window window, XVisualInfo*& visual, std::string& error) {
+  Display* display = drawing.display;
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display, window, &attributes)) {
+    error = "there is no window " + WindowName(window);
+    return false;
+  }
+  if (attributes.c_class == InputOnly) {
+    error = "window " + WindowName(window) + " is input-only and cannot be drawn on";
+    return false;
+  }
+  XSelectInput(display, window, StructureNotifyMask);
+  XSync(display, False);
+  if (TakeXError()) {
+    error = "window " + WindowName(window) + " vanished";
+    return false;
+  }
+  drawing.window = window;
+  drawing.width = attributes.width;
+  drawing.height = attributes.height;
+
+  XVisualInfo wanted{};
+  wanted.visualid = XVisualIDFromVisual(attributes.visual);
+  wanted.screen = XScreenNumberOfScreen(attributes.screen);
+  int count = 0;
+  visual = XGetVisualInfo(display, VisualIDMask | VisualScreenMask, &wanted, &count);
+  int usesGL = 0, rgba = 0, doubleBuffer = 0;
+  if (visual) {
+    if (glXGetConfig(display, visual, GLX_USE_GL, &usesGL) != 0) usesGL = 0;
+    if (glXGetConfig(display, visual, GLX_RGBA, &rgba) != 0) rgba = 0;
+    if (glXGetConfig(display, visual, GLX_DOUBLEBUFFER, &doubleBuffer) != 0) doubleBuffer = 0;
+  }
+  if (!usesGL || !rgba) {
+    error = "the visual of window " + WindowName(window) + " has no usable OpenGL configuration";
+    return false;
+  }
+  drawing.doubleBuffered = doubleBuffer != 0;
+  return true;
+}
+
+}  // namespace
+
+int TakeXError() {
+  const int code = LastXError;
+  LastXError = 0;
+  return code;
+}
+
+bool OpenDrawingWindow(const HackOptions& options, DrawingWindow& drawing, std::string& error) {
+  drawing.display = XOpenDisplay(nullptr);
+  if (!drawing.display) {
+    const char* name = XDisplayName(nullptr);
+    error = std::string("cannot open display '") + (name ? name : "") + "'";
+    return false;
+  }
+  XSetErrorHandler(RecordXError);
+  int errorBase = 0, eventBase = 0;
+  if (!glXQueryExtension(drawing.display, &errorBase, &eventBase)) {
+    error = "the display has no GLX extension";
+    return false;
+  }
+
+  XVisualInfo* visual = nullptr;
+  bool ready = false;
+  switch (options.target) {
+    case DrawTarget::OwnWindow:
+      ready = MakeOwnWindow(drawing, visual, error);
+      break;
+    case DrawTarget::RootWindow:
+      ready = AdoptWindow(drawing, DefaultRootWindow(drawing.display), visual, error);
+      break;
+    case DrawTarget::GivenWindow:
+      ready = AdoptWindow(drawing, options.windowId, visual, error);
+      break;
+  }
+  if (ready) {
+    drawing.context = glXCreateContext(drawing.display, visual, nullptr, True);
+    ready = drawing.context && glXMakeCurrent(drawing.display, drawing.window, drawing.context);
+    XSync(drawing.display, False);
+    if (!ready || TakeXError()) {
+      error = "no OpenGL context could be made for window " + WindowName(drawing.window);
+      ready = false;
+    }
+  }
+  if (visual) XFree(visual);
+  return ready;
+}
+
+void CloseDrawingWindow(DrawingWindow& drawing) {
+  if (!drawing.display) return;
+  if (drawing.context) {
+    glXMakeCurrent(drawing.display, None, nullptr);
+    glXDestroyContext(drawing.display, drawing.context);
+    drawing.context = nullptr;
+  }
+  if (drawing.ownWindow && drawing.window) XDestroyWindow(drawing.display, drawing.window);
+  XCloseDisplay(drawing.display);
+  drawing = DrawingWindow{};
+}

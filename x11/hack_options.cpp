@@ -1,0 +1,129 @@
+#include "x11/hack_options.h"
+
+#include <cstdlib>
+
+const char HackUsage[] =
+    "usage: vellumir [--window | --root | --window-id ID] [--delay MICROSECONDS] [--fps]\n"
+    "                [--mode 1..5] [--rows 1..600] [--help]\n"
+    "  --window          draw in a window of its own (the default)\n"
+    "  --root            draw on $XSCREENSAVER_WINDOW when set, else on the root window\n"
+    "  --window-id ID    draw on that window (decimal or 0x hexadecimal)\n"
+    "  --delay N         microseconds from one frame to the next (default 30000)\n"
+    "  --fps             print frames per second and CPU time per frame once a second\n"
+    "  --mode M          pattern mode 1 to 5 (default: one at random)\n"
+    "  --rows N          rows of cells (default 100)\n"
+    "Single and double dashes are the same.\n";
+
+namespace {
+
+// Digits only, in the given base, at most `limit`.
+std::optional<uint64_t> ParseDigits(const std::string& digits, int base, uint64_t limit) {
+  if (digits.empty() || digits.size() > 16) return std::nullopt;
+  uint64_t value = 0;
+  for (char c : digits) {
+    int digit = base;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (digit >= base) return std::nullopt;
+    value = value * base + digit;
+    if (value > limit) return std::nullopt;
+  }
+  return value;
+}
+
+bool ParseWhole(const std::string& text, int64_t min, int64_t max, int64_t& value) {
+  const auto parsed = ParseDigits(text, 10, static_cast<uint64_t>(max));
+  if (!parsed || static_cast<int64_t>(*parsed) < min) return false;
+  value = static_cast<int64_t>(*parsed);
+  return true;
+}
+
+}  // namespace
+
+std::optional<uint32_t> ParseWindowId(const std::string& text) {
+  const bool hexadecimal = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const auto value = hexadecimal ? ParseDigits(text.substr(2), 16, UINT32_MAX) : ParseDigits(text, 10, UINT32_MAX);
+  if (!value || *value == 0) return std::nullopt;
+  return static_cast<uint32_t>(*value);
+}
+
+ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const char* screensaverWindow,
+                              HackOptions& options, std::string& error) {
+  bool root = false, ownWindow = false;
+  std::optional<uint32_t> givenWindow;
+  for (size_t index = 0; index < arguments.size(); ++index) {
+    const std::string& argument = arguments[index];
+    // XScreenSaver's hacks have always taken -root as well as --root.
+    const std::string name = argument.rfind("--", 0) == 0 ? argument.substr(1) : argument;
+    if (name == "-help") return ParseOutcome::ShowHelp;
+    if (name == "-root") {
+      root = true;
+      continue;
+    }
+    if (name == "-window") {
+      ownWindow = true;
+      continue;
+    }
+    if (name == "-fps") {
+      options.showFps = true;
+      continue;
+    }
+    if (name != "-window-id" && name != "-delay" && name != "-mode" && name != "-rows") {
+      error = "unknown option '" + argument + "'";
+      return ParseOutcome::Fail;
+    }
+    if (index + 1 >= arguments.size()) {
+      error = argument + " needs a value";
+      return ParseOutcome::Fail;
+    }
+    const std::string& value = arguments[++index];
+    int64_t number = 0;
+    if (name == "-window-id") {
+      givenWindow = ParseWindowId(value);
+      if (!givenWindow) {
+        error = argument + " must be a window id in decimal or 0x hexadecimal, not '" + value + "'";
+        return ParseOutcome::Fail;
+      }
+    } else if (name == "-delay") {
+      if (!ParseWhole(value, 0, MaxDelayMicroseconds, number)) {
+        error = argument + " must be a whole number of microseconds from 0 to " + std::to_string(MaxDelayMicroseconds) +
+                ", not '" + value + "'";
+        return ParseOutcome::Fail;
+      }
+      options.delayMicroseconds = number;
+    } else if (name == "-mode") {
+      if (!ParseWhole(value, 1, 5, number)) {
+        error = argument + " must be 1, 2, 3, 4 or 5, not '" + value + "'";
+        return ParseOutcome::Fail;
+      }
+      options.mode = static_cast<int32_t>(number);
+    } else {
+      if (!ParseWhole(value, 1, 600, number)) {
+        error = argument + " must be a whole number from 1 to 600, not '" + value + "'";
+        return ParseOutcome::Fail;
+      }
+      options.rows = static_cast<int32_t>(number);
+    }
+  }
+
+  // A named window always wins: the settings preview appends --window-id to the user's command.
+  if (givenWindow) {
+    options.target = DrawTarget::GivenWindow;
+    options.windowId = *givenWindow;
+  } else if (ownWindow || !root) {
+    options.target = DrawTarget::OwnWindow;
+  } else if (screensaverWindow && *screensaverWindow) {
+    const auto daemonWindow = ParseWindowId(screensaverWindow);
+    if (!daemonWindow) {
+      // Drawing on the root instead would cover what the daemon did not ask us to.
+      error = std::string("XSCREENSAVER_WINDOW is not a window id: '") + screensaverWindow + "'";
+      return ParseOutcome::Fail;
+    }
+    options.target = DrawTarget::GivenWindow;
+    options.windowId = *daemonWindow;
+  } else {
+    options.target = DrawTarget::RootWindow;
+  }
+  return ParseOutcome::Run;
+}

@@ -1,0 +1,39 @@
+// The hack's command line, by XScreenSaver's conventions, kept free of X types so it can be
+// tested without a display.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class DrawTarget {
+  OwnWindow,    // a window of our own, as when run from a terminal
+  RootWindow,   // the screen's root window
+  GivenWindow,  // a window someone else made: the daemon's or the settings preview's
+};
+
+struct HackOptions {
+  DrawTarget target = DrawTarget::OwnWindow;
+  uint32_t windowId = 0;  // for GivenWindow
+  int64_t delayMicroseconds = 30000;  // the Windows saver's 30 ms tick
+  bool showFps = false;
+  std::optional<int32_t> mode;  // none: drawn at random, as on Windows
+  int32_t rows = 100;
+};
+
+constexpr int64_t MaxDelayMicroseconds = 10'000'000;
+
+enum class ParseOutcome { Run, ShowHelp, Fail };
+
+extern const char HackUsage[];
+
+// Fills `options` from the arguments after the program name. `screensaverWindow` is the value
+// of XSCREENSAVER_WINDOW (null when unset), which names the window for --root. On Fail,
+// `error` holds one line naming the problem.
+ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const char* screensaverWindow,
+                              HackOptions& options, std::string& error);
+
+// An X window id in decimal or with a 0x prefix; none for 0, signs, blanks, trailing text or
+// values beyond 32 bits.
+std::optional<uint32_t> ParseWindowId(const std::string& text);

@@ -1,0 +1,192 @@
+// vellumir: the animation as an XScreenSaver hack. Draws on its own window, the root, the
+// daemon's window or the settings preview's, one frame per delay, until a signal or the user
+// ends it.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "lattice/extended.h"
+#include "scene/gl.h"
+#include "scene/mesh.h"
+#include "scene/scene.h"
+#include "x11/drawing_window_x11.h"
+#include "x11/hack_options.h"
+#include "x11/window_lattice.h"
+
+namespace {
+
+volatile sig_atomic_t StopSignal = 0;
+
+void RecordStopSignal(int signal) { StopSignal = signal; }
+
+// The stop signals stay blocked except while the loop waits, so one that arrives while a frame
+// is drawn is taken by that wait at once, never lost between a test and the wait. Blocking them
+// before the display is opened also keeps them off the renderer's threads.
+sigset_t BlockStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = RecordStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+  sigset_t stopSignals, waitMask;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGTERM);
+  sigaddset(&stopSignals, SIGINT);
+  sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+  sigdelset(&waitMask, SIGTERM);
+  sigdelset(&waitMask, SIGINT);
+  return waitMask;
+}
+
+// Dies by the signal, so whoever sent it sees the hack ended by it.
+[[noreturn]] void EndBySignal(int signal) {
+  std::signal(signal, SIG_DFL);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  sigprocmask(SIG_UNBLOCK, &only, nullptr);
+  std::raise(signal);
+  std::_Exit(128 + signal);
+}
+
+int64_t Microseconds(clockid_t clock) {
+  timespec now;
+  clock_gettime(clock, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
+}
+
+enum class Ending { Running, Quit, WindowGone };
+
+Ending HandleEvent(const XEvent& event, DrawingWindow& drawing) {
+  switch (event.type) {
+    case ConfigureNotify:
+      if (event.xconfigure.window == drawing.window) {
+        drawing.width = event.xconfigure.width;
+        drawing.height = event.xconfigure.height;
+      }
+      return Ending::Running;
+    case DestroyNotify:
+      return event.xdestroywindow.window == drawing.window ? Ending::WindowGone : Ending::Running;
+    case KeyPress: {
+      if (!drawing.ownWindow) return Ending::Running;
+      KeySym key = NoSymbol;
+      char text[8];
+      XLookupString(const_cast<XKeyEvent*>(&event.xkey), text, sizeof text, &key, nullptr);
+      return key == XK_q || key == XK_Q || key == XK_Escape ? Ending::Quit : Ending::Running;
+    }
+    case ClientMessage:
+      return drawing.ownWindow && static_cast<Atom>(event.xclient.data.l[0]) == drawing.deleteWindow ? Ending::Quit
+                                                                                                     : Ending::Running;
+    default:
+      return Ending::Running;
+  }
+}
+
+void DrawFrame(DrawingWindow& drawing) {
+  // The window may have changed size since the last frame: cover all of it, and no more.
+  if (FollowWindowSize(std::max(drawing.width, 1), std::max(drawing.height, 1))) InitGL();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  RenderFrame();
+  if (drawing.doubleBuffered) {
+    glXSwapBuffers(drawing.display, drawing.window);
+  } else {
+    glFinish();
+  }
+}
+
+class FrameRateReport {
+ public:
+  void Count() {
+    ++frames_;
+    const int64_t now = Microseconds(CLOCK_MONOTONIC);
+    if (now - start_ < 1'000'000) return;
+    const int64_t cpu = Microseconds(CLOCK_PROCESS_CPUTIME_ID);
+    std::fprintf(stderr, "vellumir: %.1f frames per second, %.2f ms CPU per frame\n", frames_ * 1e6 / (now - start_),
+                 (cpu - startCpu_) / 1e3 / frames_);
+    start_ = now;
+    startCpu_ = cpu;
+    frames_ = 0;
+  }
+
+ private:
+  int64_t start_ = Microseconds(CLOCK_MONOTONIC);
+  int64_t startCpu_ = Microseconds(CLOCK_PROCESS_CPUTIME_ID);
+  int64_t frames_ = 0;
+};
+
+// Draws a frame every delay until something ends the hack; returns the exit code.
+int RunFrames(const HackOptions& options, DrawingWindow& drawing, const sigset_t& waitMask) {
+  FrameRateReport report;
+  int64_t nextFrame = Microseconds(CLOCK_MONOTONIC);
+  pollfd connection{ConnectionNumber(drawing.display), POLLIN, 0};
+  while (!StopSignal) {
+    Ending ending = Ending::Running;
+    while (ending == Ending::Running && XPending(drawing.display)) {
+      XEvent event;
+      XNextEvent(drawing.display, &event);
+      ending = HandleEvent(event, drawing);
+    }
+    if (ending != Ending::Running) return 0;
+    if (const int code = TakeXError()) {
+      std::fprintf(stderr, "vellumir: X error %d while drawing on window 0x%lx\n", code,
+                   static_cast<unsigned long>(drawing.window));
+      return 1;
+    }
+    int64_t now = Microseconds(CLOCK_MONOTONIC);
+    if (now >= nextFrame) {
+      DrawFrame(drawing);
+      if (options.showFps) report.Count();
+      // Like a timer's ticks: a slow frame delays the next one, but missed ticks are not made up.
+      nextFrame = std::max(nextFrame + options.delayMicroseconds, now);
+      now = Microseconds(CLOCK_MONOTONIC);
+    }
+    const int64_t wait = std::max<int64_t>(nextFrame - now, 0);
+    const timespec timeout{static_cast<time_t>(wait / 1'000'000), static_cast<long>(wait % 1'000'000 * 1000)};
+    // With our requests sent and the queue empty, whatever the server sends next wakes us.
+    XFlush(drawing.display);
+    if (XEventsQueued(drawing.display, QueuedAlready) == 0) ppoll(&connection, 1, &timeout, &waitMask);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SetFloatingPointControl();
+  HackOptions options;
+  std::string error;
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  switch (ParseHackOptions(arguments, std::getenv("XSCREENSAVER_WINDOW"), options, error)) {
+    case ParseOutcome::ShowHelp:
+      std::fputs(HackUsage, stdout);
+      return 0;
+    case ParseOutcome::Fail:
+      std::fprintf(stderr, "vellumir: %s\n%s", error.c_str(), HackUsage);
+      return 1;
+    case ParseOutcome::Run:
+      break;
+  }
+
+  const sigset_t waitMask = BlockStopSignals();
+  DrawingWindow drawing;
+  if (!OpenDrawingWindow(options, drawing, error)) {
+    std::fprintf(stderr, "vellumir: %s\n", error.c_str());
+    CloseDrawingWindow(drawing);
+    return 1;
+  }
+  StartLattice(options.rows, std::max(drawing.width, 1), std::max(drawing.height, 1), options.mode);
+  InitGL();
+  const int code = RunFrames(options, drawing, waitMask);
+  CloseDrawingWindow(drawing);
+  if (StopSignal) EndBySignal(StopSignal);
+  return code;
+}

@@ -1,0 +1,16 @@
+# vellumir: the native XScreenSaver hack (X11 + GLX) over the portable animation.
+find_package(X11 REQUIRED)
+find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
+
+add_library(vellumir_x11_logic STATIC x11/hack_options.cpp x11/window_lattice.cpp)
+target_link_libraries(vellumir_x11_logic PUBLIC vellumir_animation)
+
+add_executable(vellumir x11/main_x11.cpp x11/drawing_window_x11.cpp)
+target_link_libraries(vellumir PRIVATE vellumir_x11_logic X11::X11 OpenGL::GLX OpenGL::OpenGL)
+
+include(GNUInstallDirs)
+install(TARGETS vellumir RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
+install(FILES x11/vellumir.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+install(FILES x11/vellumir.6x DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+add_subdirectory(tests/x11)
