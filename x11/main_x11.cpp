@@ -130,12 +130,15 @@ int RunFrames(const HackOptions& options, DrawingWindow& drawing, const sigset_t
   pollfd connection{ConnectionNumber(drawing.display), POLLIN, 0};
   while (!StopSignal) {
     Ending ending = Ending::Running;
+    const int width = drawing.width, height = drawing.height;
     while (ending == Ending::Running && XPending(drawing.display)) {
       XEvent event;
       XNextEvent(drawing.display, &event);
       ending = HandleEvent(event, drawing);
     }
     if (ending != Ending::Running) return 0;
+    // A resized window shows uncovered parts until it is drawn again: do not wait out a long delay.
+    if (drawing.width != width || drawing.height != height) nextFrame = Microseconds(CLOCK_MONOTONIC);
     if (const int code = TakeXError()) {
       std::fprintf(stderr, "vellumir: X error %d while drawing on window 0x%lx\n", code,
                    static_cast<unsigned long>(drawing.window));
