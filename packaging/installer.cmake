@@ -23,3 +23,8 @@ if(MAKENSIS)
 else()
   message(STATUS "makensis not found: no setup program")
 endif()
+
+if(MAKENSIS)
+  add_test(NAME release.reproducible
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/packaging/check-release.sh ${CMAKE_BINARY_DIR})
+endif()

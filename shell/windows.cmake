@@ -21,7 +21,7 @@ set_source_files_properties(shell/vellumir.rc PROPERTIES
   COMPILE_DEFINITIONS "VELLUMIR_VERSION_MAJOR=${PROJECT_VERSION_MAJOR};VELLUMIR_VERSION_MINOR=${PROJECT_VERSION_MINOR};VELLUMIR_VERSION_PATCH=${PROJECT_VERSION_PATCH}"
   INCLUDE_DIRECTORIES "${CMAKE_CURRENT_BINARY_DIR};${CMAKE_CURRENT_SOURCE_DIR}/packaging"
   OBJECT_DEPENDS "${CMAKE_CURRENT_BINARY_DIR}/vellumir.manifest;${CMAKE_CURRENT_SOURCE_DIR}/packaging/vellumir.ico")
-include(packaging/installer.cmake)
 
 enable_testing()
+include(packaging/installer.cmake)
 add_subdirectory(tests/wine)
