@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Makes the README's pictures: one render of each pattern mode through the frame tool, the real
-# saver under Wine, and the live preview inside a stand-in settings dialog.
+# Makes the README's pictures: the animation at its top and one render of each pattern mode
+# through the frame tool, the real saver under Wine, and the live preview inside a stand-in
+# settings dialog.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build >/dev/null
@@ -8,6 +9,17 @@ scripts/build >/dev/null
 for mode in 1 2 3 4 5; do
   build/native/vellumir-render --width 480 --height 270 --seed 20261208 --mode "$mode" --frames 600 --png "docs/mode-$mode.png"
 done
+
+# The animation: every second frame, shown 60 ms apart, which is the saver's own pace. Rendered
+# at twice the size and scaled down, as a screen's cells are smaller than a picture's pixels.
+frames=$(mktemp -d)
+trap 'rm -rf "$frames"' EXIT
+seq 0 59 | xargs -P "$(nproc)" -I{} sh -c '
+  name=$(printf "%s/%03d" "$1" "$2")
+  build/native/vellumir-render --width 960 --height 540 --seed 20261208 --mode 1 --frames $((600 + $2 * 2)) --png "$name-full.png"
+  convert "$name-full.png" -resize 480x270 "$name.png" && rm "$name-full.png"' sh "$frames" {}
+img2webp -loop 0 -lossy -q 60 -d 60 "$frames"/[0-9][0-9][0-9].png -o docs/vellumir.webp >/dev/null 2>&1
+rm -rf "$frames"
 
 convert "$(DISPLAY= scripts/run)" -resize 960x540 docs/saver-under-wine.png
 

@@ -15,5 +15,13 @@ set_target_properties(vellumir PROPERTIES SUFFIX ".scr")
 target_link_options(vellumir PRIVATE -static)
 target_link_libraries(vellumir PRIVATE vellumir_animation opengl32 gdi32 user32 advapi32)
 
+# The project's version reaches the resources, the manifest, the installer and the file names.
+configure_file(shell/vellumir.manifest.in vellumir.manifest @ONLY)
+set_source_files_properties(shell/vellumir.rc PROPERTIES
+  COMPILE_DEFINITIONS "VELLUMIR_VERSION_MAJOR=${PROJECT_VERSION_MAJOR};VELLUMIR_VERSION_MINOR=${PROJECT_VERSION_MINOR};VELLUMIR_VERSION_PATCH=${PROJECT_VERSION_PATCH}"
+  INCLUDE_DIRECTORIES "${CMAKE_CURRENT_BINARY_DIR};${CMAKE_CURRENT_SOURCE_DIR}/packaging"
+  OBJECT_DEPENDS "${CMAKE_CURRENT_BINARY_DIR}/vellumir.manifest;${CMAKE_CURRENT_SOURCE_DIR}/packaging/vellumir.ico")
+
 enable_testing()
+include(packaging/installer.cmake)
 add_subdirectory(tests/wine)

@@ -453,6 +453,108 @@ scenario_preview_of_a_number_that_is_no_window_ends_at_once() {
   finish
 }
 
+# --- installing ----------------------------------------------------------------------------
+
+uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellumir'
+desktop_key='HKCU\Control Panel\Desktop'
+other_saver='C:\windows\system32\other.scr'
+
+registry_value() {  # key name: prints the value's data, nothing when it is missing
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^    $2    REG_[A-Z_]*    //p"
+}
+
+set_saver_setting() {  # none | other, with ScreenSaveActive "0"
+  wine reg delete "$desktop_key" /v SCRNSAVE.EXE /f >/dev/null 2>&1
+  [ "$1" = other ] && wine reg add "$desktop_key" /v SCRNSAVE.EXE /d "$other_saver" /f >/dev/null 2>&1
+  wine reg add "$desktop_key" /v ScreenSaveActive /d 0 /f >/dev/null 2>&1
+}
+
+saver_setting_is() {  # none | other | installed (names the file at $installed)
+  local value
+  value=$(registry_value "$desktop_key" SCRNSAVE.EXE)
+  case $1 in
+    none) test -z "$value" ;;
+    other) test "$value" = "$other_saver" ;;
+    installed) test -n "$value" && test "$(winepath -u "$value" 2>/dev/null)" -ef "$installed" ;;
+  esac
+}
+
+entry_is_complete() {  # hive: every value Add/Remove Programs shows, naming this install
+  local name
+  for name in DisplayName DisplayVersion Publisher DisplayIcon EstimatedSize UninstallString QuietUninstallString; do
+    [ -n "$(registry_value "$1\\$uninstall_key" "$name")" ] || { echo "missing $name"; return 1; }
+  done
+  test "$(registry_value "$1\\$uninstall_key" DisplayVersion)" = "$(cat "$binaries/version.txt")" &&
+    test "$(winepath -u "$(registry_value "$1\\$uninstall_key" DisplayIcon)")" -ef "$installed" &&
+    [[ "$(registry_value "$1\\$uninstall_key" QuietUninstallString)" == *'" /S' ]]
+}
+
+no_entry() { ! wine reg query "$1\\$uninstall_key" >/dev/null 2>&1; }
+
+wait_for_uninstaller() {  # it re-runs from the temp folder and returns at once; waits for that copy
+  local uninstaller=$1 pid busy
+  for _ in $(seq 300); do
+    busy=
+    [ -e "$uninstaller" ] && busy=yes
+    for pid in $(pgrep -f '~nsu[^ ]*\.tmp'); do
+      grep -qz "^WINEPREFIX=$WINEPREFIX\$" "/proc/$pid/environ" 2>/dev/null && busy=yes
+    done
+    [ -z "$busy" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+scenario_setup_installs_runs_and_uninstalls() {
+  local setup=$binaries/vellumir-$(cat "$binaries/version.txt")-setup.exe case
+  local switches hive before installed_setting between after shown active quiet uninstaller
+  # switches | hive | SCRNSAVE.EXE before | after installing | set in between | after uninstalling
+  for case in "|HKLM|none|installed|-|none" "/CurrentUser|HKCU|none|installed|other|other" \
+              "/NoActivate|HKLM|other|other|-|other"; do
+    IFS='|' read -r switches hive before installed_setting between after <<<"$case"
+    shown="setup /S${switches:+ $switches}"
+    prepare_run install
+    set_password_value none
+    set_saver_setting "$before"
+    # shellcheck disable=SC2086
+    check "$shown: exit code 0" wine "$setup" /S $switches
+    if [ "$hive" = HKLM ]; then
+      installed=$WINEPREFIX/drive_c/windows/system32/vellumir.scr
+      check "$shown: the saver is in System32, not SysWOW64" test ! -e "$WINEPREFIX/drive_c/windows/syswow64/vellumir.scr"
+      check "$shown: no per-user entry" no_entry HKCU
+    else
+      installed=$(winepath -u "$(registry_value "HKCU\\$uninstall_key" InstallLocation)")/vellumir.scr
+      check "$shown: nothing in System32" test ! -e "$WINEPREFIX/drive_c/windows/system32/vellumir.scr"
+      check "$shown: no all-users entry" no_entry HKLM
+    fi
+    check "$shown: the installed saver is the one built" cmp -s "$installed" "$binaries/vellumir.scr"
+    check "$shown: a complete $hive uninstall entry" entry_is_complete "$hive"
+    check "$shown: SCRNSAVE.EXE is $installed_setting" saver_setting_is "$installed_setting"
+    active=0
+    [ "$installed_setting" = installed ] && active=1
+    check "$shown: ScreenSaveActive is $active" test "$(registry_value "$desktop_key" ScreenSaveActive)" = "$active"
+
+    rm -f "$run/exit"
+    (cd "$run" && wine "$(winepath -w "$installed")" /s </dev/null >/dev/null 2>&1; echo $? >"$run/exit") &
+    if expect_window "$shown: from where it was installed"; then
+      press_key "$window"
+      check "$shown: a key press ends the installed saver, exit code 0" test "$(wait_for_exit 10)" = 0
+    fi
+    end_run
+
+    [ "$between" = other ] && set_saver_setting other
+    quiet=$(registry_value "$hive\\$uninstall_key" QuietUninstallString)
+    uninstaller=$(winepath -u "$(sed 's/^"\([^"]*\)".*/\1/' <<<"$quiet")")
+    check "$shown: the quiet uninstall runs" wine "$(winepath -w "$uninstaller")" /S
+    check "$shown: the uninstaller finished" wait_for_uninstaller "$uninstaller"
+    check "$shown: the saver is gone" test ! -e "$installed"
+    check "$shown: its folder is gone" test ! -e "$(dirname "$uninstaller")"
+    check "$shown: the entry is gone" no_entry "$hive"
+    check "$shown: SCRNSAVE.EXE is $after" saver_setting_is "$after"
+  done
+  finish
+}
+
 # --- dispatch ------------------------------------------------------------------------------
 
 case ${1:-} in

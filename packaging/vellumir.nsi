@@ -1,0 +1,145 @@
+; Vellumir's setup program. When run elevated it installs for all users: the screen saver goes
+; to System32, where the system's settings list finds it, and the uninstall entry to HKLM.
+; Otherwise, or with /CurrentUser, it installs for the current user alone under the user's
+; programs folder and HKCU. It makes Vellumir the current screen saver unless told not to (the
+; components page, or /NoActivate on the command line).
+;
+; The build passes VERSION, SCREEN_SAVER (the .scr), ICON, LICENSE and OUTPUT with -D.
+
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+ManifestDPIAware true
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellumir"
+!define DESKTOP_KEY "Control Panel\Desktop"
+!define SPI_SETSCREENSAVEACTIVE 17
+!define SPIF_UPDATEINIFILE_SENDCHANGE 3
+
+Name "Vellumir"
+Caption "Vellumir ${VERSION} Setup"
+OutFile "${OUTPUT}"
+BrandingText "Vellumir ${VERSION}"
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey ProductName "Vellumir"
+VIAddVersionKey ProductVersion "${VERSION}"
+VIAddVersionKey FileVersion "${VERSION}"
+VIAddVersionKey FileDescription "Vellumir screen saver setup"
+VIAddVersionKey CompanyName "The Vellumir developers"
+VIAddVersionKey LegalCopyright "Copyright (c) 2026 The Vellumir developers"
+
+!define MULTIUSER_EXECUTIONLEVEL Highest
+!define MULTIUSER_MUI
+!define MULTIUSER_INSTALLMODE_COMMANDLINE
+!define MULTIUSER_INSTALLMODE_INSTDIR "Vellumir"
+!define MULTIUSER_USE_PROGRAMFILES64
+; The uninstaller tells which install it belongs to from where it stands (un.onInit).
+!define MULTIUSER_NOUNINSTALL
+!include MultiUser.nsh
+!include MUI2.nsh
+!include FileFunc.nsh
+!include LogicLib.nsh
+!include Sections.nsh
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_COMPONENTSPAGE_NODESC
+
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
+!insertmacro MULTIUSER_PAGE_INSTALLMODE
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+Var saver ; the installed screen saver's full path
+
+Section "Vellumir screen saver" SectionSaver
+  SectionIn RO
+  ${If} $MultiUser.InstallMode == AllUsers
+    ; A 64-bit installer sees the real System32, never SysWOW64.
+    StrCpy $saver "$SYSDIR\vellumir.scr"
+    SetOutPath "$SYSDIR"
+  ${Else}
+    StrCpy $saver "$INSTDIR\vellumir.scr"
+    SetOutPath "$INSTDIR"
+  ${EndIf}
+  File "${SCREEN_SAVER}"
+
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  ; SHCTX is HKLM for all users and HKCU for the current user alone.
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" DisplayName "Vellumir"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" DisplayVersion "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" Publisher "The Vellumir developers"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" DisplayIcon "$saver"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" InstallLocation "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" UninstallString '"$INSTDIR\uninstall.exe"'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" QuietUninstallString '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" NoModify 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" NoRepair 1
+  SectionGetSize ${SectionSaver} $0
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" EstimatedSize $0
+SectionEnd
+
+Section "Make Vellumir the current screen saver" SectionActivate
+  ; The short form has no blanks, which the system's launcher of screen savers does not quote.
+  GetFullPathName /SHORT $0 "$saver"
+  ${If} $0 == ""
+    StrCpy $0 "$saver"
+  ${EndIf}
+  WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$0"
+  WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
+  ; The running session learns it now, not at the next sign-in.
+  System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 1, p 0, i ${SPIF_UPDATEINIFILE_SENDCHANGE})'
+SectionEnd
+
+; After the sections, whose numbers it needs.
+Function .onInit
+  !insertmacro MULTIUSER_INIT
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/NoActivate" $1
+  ${IfNot} ${Errors}
+    !insertmacro UnselectSection ${SectionActivate}
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  ; The all-users entry names the folder of the all-users uninstaller; any other is per user.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" InstallLocation
+  ${If} $0 == $INSTDIR
+    UserInfo::GetAccountType
+    Pop $1
+    ${If} $1 != Admin
+      MessageBox MB_OK|MB_ICONSTOP "Vellumir was installed for all users: removing it needs administrator rights." /SD IDOK
+      Quit
+    ${EndIf}
+    SetShellVarContext all
+    StrCpy $saver "$SYSDIR\vellumir.scr"
+  ${Else}
+    SetShellVarContext current
+    StrCpy $saver "$INSTDIR\vellumir.scr"
+  ${EndIf}
+FunctionEnd
+
+Section Uninstall
+  ; Clear the current screen saver only while it still names this one: a saver the user picked
+  ; since stays. Both forms of the path are compared, as the settings dialog may write either.
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  GetFullPathName /SHORT $1 "$saver"
+  ${If} $0 != ""
+    ${If} $0 == $saver
+    ${OrIf} $0 == $1
+      DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${EndIf}
+  ${EndIf}
+
+  Delete "$saver"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+SectionEnd
