@@ -15,8 +15,8 @@ bool IsLoaded(HMODULE module) { return reinterpret_cast<uintptr_t>(module) > 32;
 bool IsPasswordSwitchedOn(HKEY key) {
   unsigned char buffer[4] = {};
   DWORD size = sizeof buffer;
-  return RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, nullptr, buffer, &size) == ERROR_SUCCESS &&
-         IsPasswordRequired(buffer);
+  const LONG status = RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, nullptr, buffer, &size);
+  return IsPasswordRequired(status, size, buffer);
 }
 
 }  // namespace

@@ -78,7 +78,9 @@ bool IsFarEnoughToDismiss(int32_t startX, int32_t startY, int32_t x, int32_t y) 
   return std::llabs(int64_t{startX} - x) > limit || std::llabs(int64_t{startY} - y) > limit;
 }
 
-bool IsPasswordRequired(const unsigned char (&buffer)[4]) {
+bool IsPasswordRequired(int32_t queryStatus, uint32_t size, const unsigned char (&buffer)[4]) {
+  // A value too long for the buffer fails the query, and the buffer then holds no defined data.
+  if (queryStatus != 0 || size > sizeof buffer) return false;
   const uint32_t value = buffer[0] | buffer[1] << 8 | buffer[2] << 16 | static_cast<uint32_t>(buffer[3]) << 24;
   return value != 0;
 }

@@ -22,6 +22,7 @@ int32_t ParseWindowHandle(std::string_view text);
 // Whether the cursor has moved far enough from where it stood to end the saver.
 bool IsFarEnoughToDismiss(int32_t startX, int32_t startY, int32_t x, int32_t y);
 
-// Whether the "ScreenSaveUsePassword" value's 4-byte buffer asks for a password. The buffer
-// starts at zero, so shorter data counts its missing bytes as zero; the type is not looked at.
-bool IsPasswordRequired(const unsigned char (&buffer)[4]);
+// Whether the query of "ScreenSaveUsePassword" into its zeroed 4-byte buffer asks for a
+// password: only a query that succeeded (status 0) with at most 4 bytes counts, so shorter data
+// reads its missing bytes as zero; the type is not looked at. `size` is what the query reported.
+bool IsPasswordRequired(int32_t queryStatus, uint32_t size, const unsigned char (&buffer)[4]);

@@ -33,28 +33,49 @@ check "halfway column count" test "$(stat -c %s "$work/small.bin")" -eq $((60 + 
 check "png size" test "$(od -An -tx1 -j16 -N8 "$work/out.png" | tr -d ' \n')" = 0000078000000438
 
 echo old > "$work/keep.bin"
+mkdir "$work/folder"
+# One run per line, its arguments separated by '|' so that they may hold blanks and control
+# characters. Each must fail with one clean line and leave nothing it made.
 bad_runs=(
-  "--mode 9 --dump $work/new.bin"
-  "--frames -2 --dump $work/new.bin"
-  "--phases 1,2 --png $work/new.png"
-  "--width 0 --dump $work/new.bin"
-  "--rows 601 --dump $work/keep.bin"
-  "--bogus --dump $work/keep.bin"
-  "--dump $work/missing/dir/x.bin"
-  "--png $work/missing/x.png --dump $work/new.bin"
+  "--mode|9|--dump|$work/new.bin"
+  "--frames|-2|--dump|$work/new.bin"
+  "--phases|1,2|--png|$work/new.png"
+  "--width|0|--dump|$work/new.bin"
+  "--rows|601|--dump|$work/keep.bin"
+  "--bogus|--dump|$work/keep.bin"
+  "--dump|$work/missing/dir/x.bin"
+  "--png|$work/missing/x.png|--dump|$work/new.bin"
   "--dump"
+  "--dump|$work/new.bin|--png|."
+  "--dump|$work/new.bin|--png|$work/folder"
+  "--png|$work/new.png|--dump|/dev/null"
+  "--dump|$work/new.bin|--png|/proc/new.png"
+  "--dump|$work/keep.bin|--png|$work/keep.bin"
+  "--dump|$work/new.bin|--png|$work/folder/../new.bin"
+  $'--mode|1\n2|--dump|'"$work/new.bin"
+  $'--bo\e[2Jgus\r\n--png'
+  $'--dump|'"$work/new.bin"$'|--png|'"$work"$'/missing\t\x7f/x.png'
 )
-for args in "${bad_runs[@]}"; do
-  # shellcheck disable=SC2086
-  "$render" $args 2> "$work/err.txt"
+for run in "${bad_runs[@]}"; do
+  IFS='|' read -r -d '' -a args < <(printf '%s' "$run")
+  what=$(printf '%q' "$run")
+  "$render" "${args[@]}" 2> "$work/err.txt"
   code=$?
-  check "exit 2 for: $args" test $code -eq 2
-  check "one line on stderr for: $args" test "$(grep -c . "$work/err.txt")" -eq 1
+  check "exit 2 for: $what" test $code -eq 2
+  check "one line on stderr for: $what" test "$(wc -l < "$work/err.txt")" -eq 1 -a "$(grep -c . "$work/err.txt")" -eq 1
+  check "no control character on stderr for: $what" sh -c "! LC_ALL=C grep -q '[[:cntrl:]]' '$work/err.txt'"
   rm -f "$work/err.txt"
 done
 check "no file created" test ! -e "$work/new.bin" -a ! -e "$work/new.png"
 check "no file overwritten" test "$(cat "$work/keep.bin")" = old
-check "nothing else left" test "$(ls "$work" | sort | tr '\n' ' ')" = "a.bin b.bin keep.bin out.png small.bin "
+
+# Ended by a signal in the middle of the work: the temporaries go too.
+"$render" --rows 600 --frames 1000000 --dump "$work/killed.bin" &
+for _ in $(seq 500); do compgen -G "$work/killed.bin.*" > /dev/null && break; sleep 0.01; done
+kill -TERM $!
+wait $!
+check "killed by SIGTERM" test $? -eq $((128 + 15))
+check "nothing else left" test "$(ls "$work" | sort | tr '\n' ' ')" = "a.bin b.bin folder keep.bin out.png small.bin "
 
 echo "$passed passed, $failed failed"
 test "$failed" -eq 0

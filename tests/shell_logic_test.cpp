@@ -76,14 +76,18 @@ TEST(IsFarEnoughToDismiss, NeedsMoreThanThirtyPixelsOnEitherAxis) {
     EXPECT_EQ(IsFarEnoughToDismiss(c.startX, c.startY, c.x, c.y), c.dismisses) << c.x << "," << c.y;
 }
 
-TEST(IsPasswordRequired, ReadsTheBufferAsALittleEndianWord) {
+TEST(IsPasswordRequired, ReadsAQueryOfAtMostFourBytesAsALittleEndianWord) {
+  constexpr int32_t moreData = 234;  // what a value longer than the buffer fails with
   struct Case {
+    int32_t status;
+    uint32_t size;
     unsigned char buffer[4];
     bool required;
   } const cases[] = {
-      {{0, 0, 0, 0}, false}, {{1, 0, 0, 0}, true}, {{0, 0, 0, 1}, true},
-      {{'0', 0, 0, 0}, true},  // the text "0" is the byte 48
-      {{0, 0x80, 0, 0}, true}, {{0xFF, 0xFF, 0xFF, 0xFF}, true},
+      {0, 4, {0, 0, 0, 0}, false}, {0, 4, {1, 0, 0, 0}, true}, {0, 4, {0, 0, 0, 1}, true},
+      {0, 2, {'0', 0, 0, 0}, true},  // the text "0" is the byte 48
+      {0, 4, {0, 0x80, 0, 0}, true}, {0, 4, {0xFF, 0xFF, 0xFF, 0xFF}, true}, {0, 0, {0, 0, 0, 0}, false},
+      {moreData, 5, {1, 1, 1, 1}, false}, {2, 0, {1, 0, 0, 0}, false}, {0, 5, {1, 0, 0, 0}, false},
   };
-  for (const Case& c : cases) EXPECT_EQ(IsPasswordRequired(c.buffer), c.required);
+  for (const Case& c : cases) EXPECT_EQ(IsPasswordRequired(c.status, c.size, c.buffer), c.required) << c.status;
 }

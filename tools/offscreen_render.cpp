@@ -34,8 +34,16 @@ bool RenderOffscreen(Image& image) {
   return true;
 }
 
+namespace {
+
+// libpng would print its own line on a write error; the tool reports the failure itself.
+void AbandonPng(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void IgnorePngWarning(png_structp, png_const_charp) {}
+
+}  // namespace
+
 bool WritePng(const Image& image, std::FILE* stream) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, AbandonPng, IgnorePngWarning);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
   if (!info || setjmp(png_jmpbuf(png))) {

@@ -46,6 +46,24 @@ bool ParsePhases(const std::string& text, std::vector<float>& phases) {
 
 }  // namespace
 
+std::string QuoteArgument(std::string_view text) {
+  static const char hexDigits[] = "0123456789abcdef";
+  std::string quoted = "'";
+  for (char c : text) {
+    const auto code = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      quoted += "\\\\";
+    } else if (code >= 0x20 && code < 0x7f) {
+      quoted += c;
+    } else {
+      quoted += "\\x";
+      quoted += hexDigits[code >> 4];
+      quoted += hexDigits[code & 15];
+    }
+  }
+  return quoted + "'";
+}
+
 bool ParseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options, std::string& error) {
   for (size_t index = 0; index < arguments.size(); ++index) {
     const std::string& name = arguments[index];
@@ -57,7 +75,7 @@ bool ParseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
                        name == "--mode" || name == "--phases" || name == "--frames" || name == "--dump" ||
                        name == "--png";
     if (!known) {
-      error = "unknown option '" + name + "'";
+      error = "unknown option " + QuoteArgument(name);
       return false;
     }
     if (index + 1 >= arguments.size()) {
@@ -68,38 +86,39 @@ bool ParseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
     int64_t number = 0;
     if (name == "--width" || name == "--height") {
       if (!ParseWhole(value, 1, MaxImageSide, number)) {
-        error = name + " must be a whole number from 1 to " + std::to_string(MaxImageSide) + ", not '" + value + "'";
+        error = name + " must be a whole number from 1 to " + std::to_string(MaxImageSide) + ", not " +
+                QuoteArgument(value);
         return false;
       }
       (name == "--width" ? options.width : options.height) = static_cast<int32_t>(number);
     } else if (name == "--rows") {
       if (!ParseWhole(value, 1, 600, number)) {
-        error = "--rows must be a whole number from 1 to 600, not '" + value + "'";
+        error = "--rows must be a whole number from 1 to 600, not " + QuoteArgument(value);
         return false;
       }
       options.rows = static_cast<int32_t>(number);
     } else if (name == "--seed") {
       if (!IsDigits(value) || !ParseWhole(value, 0, UINT32_MAX, number)) {
-        error = "--seed must be an unsigned 32-bit decimal number, not '" + value + "'";
+        error = "--seed must be an unsigned 32-bit decimal number, not " + QuoteArgument(value);
         return false;
       }
       options.seed = static_cast<uint32_t>(number);
     } else if (name == "--mode") {
       if (!ParseWhole(value, 1, 5, number)) {
-        error = "--mode must be 1, 2, 3, 4 or 5, not '" + value + "'";
+        error = "--mode must be 1, 2, 3, 4 or 5, not " + QuoteArgument(value);
         return false;
       }
       options.mode = static_cast<int32_t>(number);
     } else if (name == "--phases") {
       std::vector<float> phases;
       if (!ParsePhases(value, phases)) {
-        error = "--phases must be three comma-separated numbers, not '" + value + "'";
+        error = "--phases must be three comma-separated numbers, not " + QuoteArgument(value);
         return false;
       }
       options.phases = phases;
     } else if (name == "--frames") {
       if (!ParseWhole(value, 0, INT32_MAX, number)) {
-        error = "--frames must be a whole number from 0 up, not '" + value + "'";
+        error = "--frames must be a whole number from 0 up, not " + QuoteArgument(value);
         return false;
       }
       options.frames = number;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct RenderOptions {
@@ -24,3 +25,7 @@ constexpr int32_t MaxImageSide = 16384;  // the offscreen renderer's largest vie
 // Fills `options` from the arguments after the program name; on bad input returns false and
 // names the problem in `error`.
 bool ParseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options, std::string& error);
+
+// `text` in single quotes for an error line, every byte outside printable ASCII and every
+// backslash escaped, so what a user typed can neither split the line nor reach the terminal raw.
+std::string QuoteArgument(std::string_view text);

@@ -52,25 +52,33 @@ int main(int argc, char** argv) {
                         " --dump FILE --png FILE --exact)");
   }
 
-  // Open both targets before the work, so a bad path costs nothing and leaves nothing behind.
+  // Check and open both targets before the work, so a bad path costs nothing and leaves nothing.
   std::unique_ptr<PendingFile> dump, png;
   for (auto [path, file] : {std::pair{&options.dumpPath, &dump}, std::pair{&options.pngPath, &png}}) {
     if (path->empty()) continue;
+    const std::string problem = FindTargetProblem(*path);
+    if (!problem.empty()) return Fail("cannot write " + QuoteArgument(*path) + ": " + problem);
     *file = std::make_unique<PendingFile>(*path);
-    if (!(*file)->stream()) return Fail("cannot write '" + *path + "'");
+    if (!(*file)->stream()) return Fail("cannot write " + QuoteArgument(*path));
   }
+  if (dump && png && IsSameTarget(options.dumpPath, options.pngPath))
+    return Fail("--dump and --png name the same file " + QuoteArgument(options.pngPath));
 
   ExactArithmetic = options.exact;
   BuildState(options);
   for (int64_t frame = 0; frame < options.frames; ++frame) ComputeFrame();
 
-  if (dump && !WriteFrameDump(dump->stream())) return Fail("cannot write '" + options.dumpPath + "'");
+  if (dump && !(WriteFrameDump(dump->stream()) && dump->Close()))
+    return Fail("cannot write " + QuoteArgument(options.dumpPath));
   if (png) {
     Image image;
     if (!RenderOffscreen(image)) return Fail("no offscreen OpenGL context could be made");
-    if (!WritePng(image, png->stream())) return Fail("cannot write '" + options.pngPath + "'");
+    if (!(WritePng(image, png->stream()) && png->Close())) return Fail("cannot write " + QuoteArgument(options.pngPath));
   }
-  if (dump && !dump->Commit()) return Fail("cannot write '" + options.dumpPath + "'");
-  if (png && !png->Commit()) return Fail("cannot write '" + options.pngPath + "'");
+  // Both complete: publish them together; a file not kept is taken back as it goes out of scope.
+  if (dump && !dump->Publish()) return Fail("cannot write " + QuoteArgument(options.dumpPath));
+  if (png && !png->Publish()) return Fail("cannot write " + QuoteArgument(options.pngPath));
+  if (dump) dump->Keep();
+  if (png) png->Keep();
   return 0;
 }
