@@ -21,13 +21,18 @@ constexpr DWORD PaceMilliseconds = 40;
 HWND PreviewWnd;
 HDC PreviewDC;
 HGLRC PreviewRC;
+// Only a context that was made current is drawn through; without one the preview only waits
+// for its parent to end it.
+bool PreviewContextCurrent;
 // Written by the main thread, polled by the repaint thread.
 std::atomic<bool> StopRequested{false};
 
 void PaintPreviewFrame() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  RenderFrame();
-  SwapBuffers(wglGetCurrentDC());
+  if (PreviewContextCurrent) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    RenderFrame();
+    SwapBuffers(wglGetCurrentDC());
+  }
   // The update region is never validated, so paint messages keep coming: this sleep paces them.
   Sleep(PaceMilliseconds);
   // Paint messages that never run out keep some systems (Wine among them) from ever moving
@@ -92,8 +97,9 @@ HWND CreatePreviewWindow(int width, int height, HWND parent) {
   PreviewDC = GetDC(PreviewWnd);
   SetDCPixelFormat(PreviewDC);
   PreviewRC = wglCreateContext(PreviewDC);
-  wglMakeCurrent(PreviewDC, PreviewRC);
-  InitGL();
+  // With no context, wglMakeCurrent(dc, null) "succeeds" at making none current.
+  PreviewContextCurrent = PreviewRC && wglMakeCurrent(PreviewDC, PreviewRC);
+  if (PreviewContextCurrent) InitGL();
   return window;
 }
 

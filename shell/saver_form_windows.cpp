@@ -58,6 +58,15 @@ LRESULT CALLBACK TForm1::WindowProcedure(HWND window, UINT message, WPARAM wPara
     case WM_CLOSE:
       form->Close();
       return 0;
+    case WM_DISPLAYCHANGE:
+      form->FollowDisplayChange();
+      return 0;
+    case WM_QUERYENDSESSION:
+      // A screen saver never stands in the way of logging off or shutting down.
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) form->EndSession();
+      return 0;
     case WM_DESTROY:
       KillTimer(window, Timer1);
       PostQuitMessage(0);
@@ -68,6 +77,14 @@ LRESULT CALLBACK TForm1::WindowProcedure(HWND window, UINT message, WPARAM wPara
 }
 
 void TForm1::FormCreate() {
+  CoverPrimaryDisplay();
+  BuildLattice(100);
+  GetCursorPos(&StartCursor);
+  SystemParametersInfoA(SpiScreenSaverRunning, 1, nullptr, 0);
+  ShowCursor(FALSE);
+}
+
+void TForm1::CoverPrimaryDisplay() {
   // Client size of the primary display; with no border the window is its client area, and
   // centring it puts it exactly over the display.
   const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
@@ -80,10 +97,23 @@ void TForm1::FormCreate() {
   GetClientRect(handle_, &client);
   ScreenWidth = client.right - client.left;
   ScreenHeight = client.bottom - client.top;
-  BuildLattice(100);
-  GetCursorPos(&StartCursor);
-  SystemParametersInfoA(SpiScreenSaverRunning, 1, nullptr, 0);
-  ShowCursor(FALSE);
+}
+
+void TForm1::FollowDisplayChange() {
+  // The lattice keeps its columns; the picture stretches to the new size as it does to any.
+  CoverPrimaryDisplay();
+  if (contextCurrent_) glViewport(0, 0, ScreenWidth, ScreenHeight);
+}
+
+void TForm1::EndSession() {
+  // The session may end as soon as this returns, so the contexts and the running flag are let
+  // go here; the window goes with the process, as hiding it now would hold up the session's end.
+  if (closeRequested_) return;
+  closeRequested_ = true;
+  ShowCursor(TRUE);
+  bool canClose = true;
+  FormCloseQuery(canClose);
+  PostQuitMessage(0);
 }
 
 void TForm1::Show() {
@@ -96,14 +126,15 @@ void TForm1::FormShow() {
   FormDC = GetDC(handle_);
   SetDCPixelFormat(FormDC);
   FormRC = wglCreateContext(FormDC);
-  wglMakeCurrent(FormDC, FormRC);
-  InitGL();
+  // With no context, wglMakeCurrent(dc, null) "succeeds" at making none current.
+  contextCurrent_ = FormRC && wglMakeCurrent(FormDC, FormRC);
+  if (contextCurrent_) InitGL();
 }
 
 void TForm1::InitGL() { ::InitGL(); }
 
 void TForm1::Timer1Timer() {
-  if (closeRequested_) return;
+  if (closeRequested_ || !contextCurrent_) return;
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   RenderFrame();
   SwapBuffers(wglGetCurrentDC());
@@ -157,6 +188,7 @@ void TForm1::FormCloseQuery(bool& canClose) {
     wglMakeCurrent(FormDC, nullptr);
     wglDeleteContext(FormRC);
     FormRC = nullptr;
+    contextCurrent_ = false;
   }
   if (FormDC) {
     ReleaseDC(handle_, FormDC);

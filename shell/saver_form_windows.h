@@ -23,6 +23,9 @@ class TForm1 {
 
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void FormCreate();
+  void CoverPrimaryDisplay();
+  void FollowDisplayChange();
+  void EndSession();
   void FormShow();
   void Timer1Timer();
   void FormKeyDown();
@@ -35,6 +38,9 @@ class TForm1 {
   HWND handle_ = nullptr;
   HDC FormDC = nullptr;
   HGLRC FormRC = nullptr;
+  // Only a context that was made current is drawn through: where OpenGL cannot be set up the
+  // window stays black and still ends on input.
+  bool contextCurrent_ = false;
   POINT StartCursor{};
   // Set once the close has been asked for: later input and ticks, already queued, are ignored.
   bool closeRequested_ = false;

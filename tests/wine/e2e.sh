@@ -453,6 +453,98 @@ scenario_preview_of_a_number_that_is_no_window_ends_at_once() {
   finish
 }
 
+# --- faults --------------------------------------------------------------------------------
+
+host_in_run() {  # host.exe arguments: runs it from the run folder, prints its exit code
+  cp -n "$fixtures/host.exe" "$run/"
+  (cd "$run" && wine ./host.exe "$@" </dev/null >/dev/null 2>&1; echo $?)
+}
+
+all_black() { [ "$(convert "$1" -format '%[max]' info: 2>/dev/null)" = 0 ]; }
+drawn() { [ "$(convert "$1" -format '%[max]' info: 2>/dev/null)" -gt 0 ] 2>/dev/null; }
+
+scenario_saver_without_opengl_stays_black_and_ends() {
+  local case
+  # the step that fails | what the stand-in logs for it
+  for case in "choose|wglChoosePixelFormat 0" "set|wglSetPixelFormat 0" "create|wglCreateContext 0" \
+              "current|wglMakeCurrent 1 0"; do
+    local failure=${case%|*}
+    prepare_run "no-opengl-$failure"
+    cp "$fixtures/OPENGL32.DLL" "$run/"
+    set_password_value none
+    export WINEDLLOVERRIDES='mscoree,mshtml=;opengl32=n' VELLUMIR_OPENGL_FAILURE=$failure
+    launch /s
+    expect_window "$failure fails" || { end_run; continue; }
+    check "$failure fails: the window covers the screen" test "$(geometry_of "$window")" = "0,0 ${screen_width}x${screen_height}"
+    sleep 1
+    screenshot "PNG24:$run/screen.png"
+    check "$failure fails: the screen is black" all_black "$run/screen.png"
+    press_key "$window"
+    check "$failure fails: a key press ends it with exit code 0" test "$(wait_for_exit 10)" = 0
+    check "$failure fails: the stand-in saw that step fail" grep -qx "${case#*|}" "$log"
+    [ "$failure" = current ] && check "current fails: the context is deleted" grep -qx 'wglDeleteContext 1' "$log"
+    check "$failure fails: nothing was drawn" grep -qx 'gl-calls=0 swaps=0' "$log"
+    end_run
+
+    : >"$log"
+    check "$failure fails: the preview's host runs to its end" test "$(host_in_run preview 320 240 destroy)" = 0
+    check "$failure fails: the preview ends with its host, exit code 0" grep -q '^ended=1 .* exit=0$' "$log"
+    check "$failure fails: the preview drew nothing" grep -qx 'gl-calls=0 swaps=0' "$log"
+  done
+  finish
+}
+
+scenario_display_change_keeps_the_primary_display_covered() {
+  prepare_run display-change
+  set_password_value none
+  # Xvfb offers one mode until told of another; the host then switches modes as the display
+  # settings would, which tells every window with WM_DISPLAYCHANGE. Starting small shows
+  # whether the viewport follows a larger display as well as the window.
+  xrandr --newmode smaller 0 1024 0 0 0 768 0 0 0 2>/dev/null
+  xrandr --addmode screen smaller 2>/dev/null
+  check "the display starts at 1024 x 768" test "$(host_in_run display 1024 768)" = 0
+  launch /s
+  if expect_window "display change"; then
+    local size
+    for size in "$screen_width $screen_height" "1024 768"; do
+      set -- $size
+      check "$1 x $2: the display changes" test "$(host_in_run display "$1" "$2")" = 0
+      sleep 1
+      check "$1 x $2: the window follows" test "$(geometry_of "$window")" = "0,0 ${1}x${2}"
+      screenshot "PNG24:$run/first.png"
+      sleep 0.5
+      screenshot "PNG24:$run/second.png"
+      check "$1 x $2: the picture still changes" differs "$run/first.png" "$run/second.png"
+      check "$1 x $2: the picture reaches the top right corner" drawn "$run/first.png[64x64+$(($1 - 64))+0]"
+    done
+    press_key "$window"
+    check "a key press ends it with exit code 0" test "$(wait_for_exit 10)" = 0
+  fi
+  check "the display is back at its own size" test "$(host_in_run display "$screen_width" "$screen_height")" = 0
+  finish
+}
+
+scenario_end_of_session_ends_it_at_once() {
+  local case
+  # LPARAM of the end of the session | ScreenSaveUsePassword
+  for case in "0|none" "0x80000000|none" "0x80000000|1" "1|none"; do
+    local reason=${case%|*}
+    prepare_run end-session
+    cp "$fixtures/PASSWORD.CPL" "$run/"
+    [ "${case#*|}" = none ] && set_password_value none || set_password_value /t REG_DWORD /d 1
+    launch /s
+    expect_window "$case" || { end_run; continue; }
+    check "$case: the system knows a saver runs" test "$(host_in_run running)" = 1
+    check "$case: the host played the end of the session" test "$(host_in_run endsession "$reason")" = 0
+    check "$case: it agrees, and ends within a second with exit code 0" \
+      grep -qE '^answer=1 ended=1 milliseconds=([0-9]{1,2}|[0-9]{3}) exit=0$' "$log"
+    check "$case: no password is asked" test "$(log_lines VerifyScreenSavePwd)" = 0
+    check "$case: the system knows no saver runs" test "$(host_in_run running)" = 0
+    end_run
+  done
+  finish
+}
+
 # --- installing ----------------------------------------------------------------------------
 
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellumir'

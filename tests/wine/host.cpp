@@ -4,7 +4,16 @@
 //   host preview W H ACTION  plays the settings dialog: a top-level window of W x H at (100, 100)
 //                            starts "vellumir.scr /p <its handle>" and reports what it sees in
 //                            VELLUMIR_FIXTURE_LOG. ACTION "destroy" destroys the window after
-//                            three seconds and reports how long the saver took to end.
+//                            three seconds and reports how long the saver took to end;
+//                            "hold:SECONDS" keeps it that much longer first.
+//   host endsession LPARAM   plays the end of the session for the running full-screen saver:
+//                            sends it WM_QUERYENDSESSION and WM_ENDSESSION with that LPARAM and
+//                            reports its answer and how long the saver took to end;
+//   host display W H         changes the primary display's resolution to W x H, as the display
+//                            settings do; exits with ChangeDisplaySettingsExA's result;
+//   host running             exits with 1 while the system says a screen saver runs, else 0.
+//                            A process of its own each time: Wine keeps the value a process
+//                            first read.
 #include <windows.h>
 
 #include <cstdio>
@@ -79,7 +88,9 @@ int PlaySettingsDialog(int width, int height, const char* action) {
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return 101;
   PumpFor(3000);
   ReportChild(host);
-  if (std::strcmp(action, "destroy") == 0) {
+  const bool hold = std::strncmp(action, "hold:", 5) == 0;
+  if (hold) PumpFor(static_cast<DWORD>(std::strtoul(action + 5, nullptr, 10)) * 1000);
+  if (hold || std::strcmp(action, "destroy") == 0) {
     // Hiding first keeps the system's own unmapping delay out of the measurement.
     ShowWindow(host, SW_HIDE);
     const DWORD start = GetTickCount();
@@ -95,11 +106,46 @@ int PlaySettingsDialog(int width, int height, const char* action) {
   return 0;
 }
 
+int EndSession(LPARAM reason) {
+  HWND saver = nullptr;
+  for (int attempt = 0; attempt < 100 && !saver; ++attempt, Sleep(100)) saver = FindWindowA("TForm1", "Vellumir");
+  if (!saver) return 103;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(saver, &processId);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
+  if (!process) return 104;
+  const DWORD start = GetTickCount();
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutA(saver, WM_QUERYENDSESSION, 0, reason, SMTO_ABORTIFHUNG, 5000, &answer);
+  SendMessageTimeoutA(saver, WM_ENDSESSION, TRUE, reason, SMTO_ABORTIFHUNG, 5000, nullptr);
+  const bool ended = WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+  const DWORD milliseconds = GetTickCount() - start;
+  DWORD code = 102;
+  GetExitCodeProcess(process, &code);
+  AppendFixtureLog("answer=" + std::to_string(answer) + " ended=" + std::to_string(ended) +
+                   " milliseconds=" + std::to_string(milliseconds) + " exit=" + std::to_string(code));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "run") == 0) return RunCommandLine(argv[2]);
   if (argc == 5 && std::strcmp(argv[1], "preview") == 0) return PlaySettingsDialog(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
-  std::fprintf(stderr, "usage: host run FILE | host preview W H destroy|stay\n");
+  if (argc == 3 && std::strcmp(argv[1], "endsession") == 0) return EndSession(std::strtoul(argv[2], nullptr, 0));
+  if (argc == 4 && std::strcmp(argv[1], "display") == 0) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = std::strtoul(argv[2], nullptr, 10);
+    mode.dmPelsHeight = std::strtoul(argv[3], nullptr, 10);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    return ChangeDisplaySettingsExA(nullptr, &mode, nullptr, 0, nullptr);
+  }
+  if (argc == 2 && std::strcmp(argv[1], "running") == 0) {
+    BOOL running = FALSE;
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    return running ? 1 : 0;
+  }
+  std::fprintf(stderr, "usage: host run FILE | host preview W H destroy|stay|hold:SECONDS | host endsession LPARAM | host display W H | host running\n");
   return 2;
 }
