@@ -1,5 +1,7 @@
 #include "shell/saver_form_windows.h"
 
+#include <algorithm>
+
 #include "lattice/lattice.h"
 #include "scene/gl.h"
 #include "scene/mesh.h"
@@ -154,6 +156,11 @@ void TForm1::FormMouseMove() {
     StartCursor = cursor;
     return;
   }
+  // A display that shrank pulled the cursor inside it, which is no one's input: the recorded
+  // point is pulled in the same way before the distance is measured.
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  StartCursor.x = std::clamp<LONG>(StartCursor.x, left, left + GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
+  StartCursor.y = std::clamp<LONG>(StartCursor.y, top, top + GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
   if (IsFarEnoughToDismiss(StartCursor.x, StartCursor.y, cursor.x, cursor.y)) DismissSaver();
 }
 

@@ -497,16 +497,22 @@ scenario_saver_without_opengl_stays_black_and_ends() {
 scenario_display_change_keeps_the_primary_display_covered() {
   prepare_run display-change
   set_password_value none
-  # Xvfb offers one mode until told of another; the host then switches modes as the display
-  # settings would, which tells every window with WM_DISPLAYCHANGE. Starting small shows
-  # whether the viewport follows a larger display as well as the window.
-  xrandr --newmode smaller 0 1024 0 0 0 768 0 0 0 2>/dev/null
-  xrandr --addmode screen smaller 2>/dev/null
+  # Xvfb offers one mode until told of others; the host then switches modes as the display
+  # settings would, which tells every window with WM_DISPLAYCHANGE. Starting small shows whether
+  # the viewport follows a larger display; shrinking below the cursor makes the system pull the
+  # cursor in by 200 pixels, which is no one's input.
+  local mode
+  for mode in "1024 768" "800 600"; do
+    set -- $mode
+    xrandr --newmode "${1}x$2" 0 "$1" 0 0 0 "$2" 0 0 0 2>/dev/null
+    xrandr --addmode screen "${1}x$2" 2>/dev/null
+  done
   check "the display starts at 1024 x 768" test "$(host_in_run display 1024 768)" = 0
+  xdotool mousemove 999 749
   launch /s
   if expect_window "display change"; then
     local size
-    for size in "$screen_width $screen_height" "1024 768"; do
+    for size in "$screen_width $screen_height" "800 600"; do
       set -- $size
       check "$1 x $2: the display changes" test "$(host_in_run display "$1" "$2")" = 0
       sleep 1
