@@ -48,22 +48,24 @@ bool AllFinite() {
   return true;
 }
 
+std::vector<float> Values() {
+  std::vector<float> all;
+  for (NodeArray* values : NodeValues)
+    for (int i = 0; i <= RowCount; ++i) all.insert(all.end(), (*values)[i], (*values)[i] + ColCount + 1);
+  return all;
+}
+
 // Recomputes the frame that began in `before` in extended precision; true when every value
 // that the fast frame left non-finite is non-finite there too. Leaves the state as after it.
-bool ExtendedAgreesOnNonFinite(const PhaseState& before, std::vector<float>& fast) {
-  fast.clear();
-  for (NodeArray* values : NodeValues)
-    for (int i = 0; i <= RowCount; ++i)
-      for (int j = 0; j <= ColCount; ++j) fast.push_back((*values)[i][j]);
+bool ExtendedAgreesOnNonFinite(const PhaseState& before) {
+  const std::vector<float> fast = Values();
   before.Restore();
   ExactArithmetic = true;
   ComputeFrame();
   ExactArithmetic = false;
-  size_t k = 0;
-  for (NodeArray* values : NodeValues)
-    for (int i = 0; i <= RowCount; ++i)
-      for (int j = 0; j <= ColCount; ++j, ++k)
-        if (!std::isfinite(fast[k]) && std::isfinite((*values)[i][j])) return false;
+  const std::vector<float> exact = Values();
+  for (size_t k = 0; k < fast.size(); ++k)
+    if (!std::isfinite(fast[k]) && std::isfinite(exact[k])) return false;
   return true;
 }
 
@@ -84,14 +86,13 @@ ModeResult SoakMode(int mode, long frames) {
     upper[p] = std::nextafter(static_cast<float>(std::max<Extended>(starts[p], TwoPi) + LargestDrift), INFINITY);
 
   ModeResult result;
-  std::vector<float> fast;
   const auto start = std::chrono::steady_clock::now();
   for (long frame = 0; frame < frames; ++frame) {
     const PhaseState before = PhaseState::Now();
     ComputeFrame();
     if (!AllFinite()) {
       ++result.nonFiniteFrames;
-      if (!ExtendedAgreesOnNonFinite(before, fast)) ++result.failures;
+      if (!ExtendedAgreesOnNonFinite(before)) ++result.failures;
     }
     const float phases[3] = {PhaseA, PhaseB, PhaseC};
     for (int p = 0; p < 3; ++p) {

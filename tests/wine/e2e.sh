@@ -460,8 +460,9 @@ host_in_run() {  # host.exe arguments: runs it from the run folder, prints its e
   (cd "$run" && wine ./host.exe "$@" </dev/null >/dev/null 2>&1; echo $?)
 }
 
-all_black() { [ "$(convert "$1" -format '%[max]' info: 2>/dev/null)" = 0 ]; }
-drawn() { [ "$(convert "$1" -format '%[max]' info: 2>/dev/null)" -gt 0 ] 2>/dev/null; }
+brightest() { convert "$1" -format '%[max]' info: 2>/dev/null || echo none; }
+all_black() { [ "$(brightest "$1")" = 0 ]; }
+drawn() { [[ $(brightest "$1") =~ ^[1-9] ]]; }
 
 scenario_saver_without_opengl_stays_black_and_ends() {
   local case
