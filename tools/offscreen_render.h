@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "scene/mesh.h"
+#include "scene/scene.h"
+
 // RGBA pixels, top row first.
 struct Image {
   int32_t width = 0;
@@ -12,8 +15,9 @@ struct Image {
   std::vector<unsigned char> rgba;
 };
 
-// Clears, sets up the scene for ScreenWidth x ScreenHeight and draws the lattice as it stands;
-// false when no offscreen context could be made.
-bool RenderOffscreen(Image& image);
+// Clears, sets up the scene for ScreenWidth x ScreenHeight with the given view and draws the
+// lattice as it stands, by default as the saver does; false when no offscreen context could be
+// made.
+bool RenderOffscreen(Image& image, double halfWidth = SaverHalfWidth, void (*drawMesh)() = DrawMesh);
 
 bool WritePng(const Image& image, std::FILE* stream);
