@@ -173,6 +173,29 @@ kill -TERM "$hack_pid"
 wait_for_hack 2
 check "SIGTERM during a 10 s delay ends it within 2 s" test "$code" = 143
 
+# The settings preview destroys the hack's window whenever another hack is picked. Many short
+# trials, the window's owner killed at varied moments after a resize: the hack must end by itself,
+# with 0, or with 1 when the window was gone before it could start; never crash or hang.
+scenario_window_vanishes_under_the_hack() {
+  local trial bad=0
+  for trial in $(seq 30); do
+    make_host 300 200 0 default || { bad=$((bad + 1)); continue; }
+    launch --window-id "$host" --delay $((trial % 2 * 30000))
+    sleep "0.$((trial % 4 + 1))"
+    xdotool windowsize "$host" $((400 + trial * 23)) $((300 + trial * 11)) 2>/dev/null
+    [ $((trial % 3)) = 0 ] || sleep "0.0$((trial % 10))"
+    kill -KILL "$host_pid"
+    wait "$host_pid" 2>/dev/null
+    wait_for_hack 10
+    [ "$code" = 0 ] || { [ "$code" = 1 ] && grep -Eq 'no window|vanished' "$hack_log"; } && continue
+    echo "trial $trial: exit $code: $(head -c 200 "$hack_log")"
+    [ "$code" = running ] && kill -KILL "$hack_pid"
+    bad=$((bad + 1))
+  done
+  check "a window destroyed under it, 30 times: it always ends by itself, never by a crash" test "$bad" -eq 0
+}
+scenario_window_vanishes_under_the_hack
+
 # --- bad input ------------------------------------------------------------------------------
 
 "$hack" --help >"$work/help.txt" 2>&1 </dev/null
