@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "scene/mesh.h"
@@ -20,4 +22,7 @@ struct Image {
 // made.
 bool RenderOffscreen(Image& image, double halfWidth = SaverHalfWidth, void (*drawMesh)() = DrawMesh);
 
-bool WritePng(const Image& image, std::FILE* stream);
+// Keywords and their texts, written into the PNG as text chunks ahead of the pixels.
+using PngText = std::vector<std::pair<std::string, std::string>>;
+
+bool WritePng(const Image& image, const PngText& text, std::FILE* stream);
