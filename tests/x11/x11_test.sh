@@ -196,6 +196,25 @@ scenario_window_vanishes_under_the_hack() {
 }
 scenario_window_vanishes_under_the_hack
 
+# "Show frame rate" puts its figures on a black box in the top left corner, over the mesh.
+scenario_frame_rate_shows_in_a_corner() {
+  local shown=
+  make_host 400 300 0 default
+  launch --window-id "$host" --fps
+  for _ in $(seq 100); do
+    # Drawn below (so not the black of a window still bare) but not in the corner.
+    shot "$host" "$work/fps-below.png" 380x200+10+60 && covered "$work/fps-below.png" &&
+      shot "$host" "$work/fps.png" 300x20+0+0 && ! covered "$work/fps.png" && { shown=yes; break; }
+    sleep 0.1
+  done
+  check "--fps: the figures show in the top left corner" test -n "$shown"
+  check "--fps: and on stderr" grep -q 'frames per second' "$hack_log"
+  kill -TERM "$hack_pid"
+  wait_for_hack 5
+  kill "$host_pid"
+}
+scenario_frame_rate_shows_in_a_corner
+
 # --- bad input ------------------------------------------------------------------------------
 
 "$hack" --help >"$work/help.txt" 2>&1 </dev/null
@@ -240,11 +259,12 @@ done
 # holding its settings and the hack, installed as a user would.
 home=$work/home
 prefix=$home/prefix
-"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+"$cmake" --install "$build" --prefix "$prefix" --strip >/dev/null
 check "the install holds the hack, its description and its manual page, and nothing else" \
   test "$(cd "$prefix" && find . -type f | sort | tr '\n' ' ')" = \
   "./libexec/xscreensaver/vellumir ./share/man/man6/vellumir.6x ./share/xscreensaver/config/vellumir.xml "
 hacks=$prefix/libexec/xscreensaver
+check "the installed hack is stripped" bash -c "! readelf -S '$hacks/vellumir' | grep -qF .symtab"
 cat >"$home/.xscreensaver" <<SETTINGS
 mode: one
 selected: 0
