@@ -673,6 +673,33 @@ scenario_setup_installs_runs_and_uninstalls() {
   finish
 }
 
+signed_by() {  # certificate file: the Authenticode signature holds, checked against it alone
+  osslsigncode verify -CAfile "$1" -in "$2" >/dev/null 2>&1
+}
+unsigned() { ! signed_by "$@"; }
+
+scenario_signed_setup_installs_signed_programs() {
+  local sign=$(dirname "$0")/../../packaging/sign-release.sh signed setup folder
+  prepare_run signed
+  signed=$run/signed setup=$run/signed/vellumir-$(cat "$binaries/version.txt")-setup.exe
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Vellumir test' \
+    -addext extendedKeyUsage=codeSigning -keyout "$run/key.pem" -out "$run/cert.pem" 2>/dev/null
+  openssl pkcs12 -export -inkey "$run/key.pem" -in "$run/cert.pem" -passout pass:secret -out "$run/key.pfx"
+  VELLUMIR_SIGNING_PFX=$run/key.pfx VELLUMIR_SIGNING_PASSWORD=wrong "$sign" "$binaries" "$signed" 2>/dev/null
+  check "a wrong password fails the signing" test $? -ne 0
+  check "signing succeeds" env VELLUMIR_SIGNING_PFX="$run/key.pfx" VELLUMIR_SIGNING_PASSWORD=secret "$sign" "$binaries" "$signed"
+  check "the saver is signed" signed_by "$run/cert.pem" "$signed/vellumir.scr"
+  check "the setup program is signed" signed_by "$run/cert.pem" "$setup"
+  check "the build stays unsigned" unsigned "$run/cert.pem" "$binaries/vellumir.scr"
+  check "the signed setup program installs" wine "$setup" /S /CurrentUser /NoActivate </dev/null &>/dev/null
+  folder=$(winepath -u "$(registry_value "HKCU\\$uninstall_key" InstallLocation)")
+  check "it installs the signed saver" cmp -s "$folder/vellumir.scr" "$signed/vellumir.scr"
+  check "it installs a signed uninstaller" signed_by "$run/cert.pem" "$folder/uninstall.exe"
+  wine "$(winepath -w "$folder/uninstall.exe")" /S </dev/null &>/dev/null
+  check "the signed uninstaller removes it" wait_for_uninstaller "$folder/uninstall.exe"
+  [ "$failures" -eq 0 ]
+}
+
 # --- dispatch ------------------------------------------------------------------------------
 
 case ${1:-} in
