@@ -1,5 +1,4 @@
-// desk.cpl for the tests: logs the screen saver that InstallScreenSaver was asked to offer in
-// the settings, as rundll32 passes it.
+// desk.cpl for the tests: logs the screen saver that InstallScreenSaver was asked to offer.
 #include "fixture_log.h"
 
 extern "C" __declspec(dllexport) void CALLBACK InstallScreenSaverW(HWND, HINSTANCE, LPWSTR saver, int) {
