@@ -55,12 +55,15 @@ for size in "${sizes[@]}"; do
   fi
 done
 # -strip keeps dates and names out, so the same frame gives the same bytes.
-convert $(printf "$work/%s.png " "${sizes[@]}") -strip packaging/vellumir.ico
+pictures=("${sizes[@]/#/$work/}") pictures=("${pictures[@]/%/.png}")
+convert "${pictures[@]}" -strip packaging/vellumir.ico
 echo packaging/vellumir.ico
 if [ -n "$sheet" ]; then
-  # Each size at its own pixels, and magnified eight times (up to 256) to judge its grid.
-  montage $(for s in "${sizes[@]}"; do printf "$work/%s.png " "$s"; done) \
-    $(for s in 16 20 24 32; do convert "$work/$s.png" -filter point -resize 800% "$work/big$s.png"; printf "$work/big%s.png " "$s"; done) \
-    -tile 8x -geometry '+8+8' -background '#3a3a3a' "$sheet"
+  # Each size at its own pixels, then the four smallest magnified eight times to judge their grid.
+  for size in 16 20 24 32; do
+    convert "$work/$size.png" -filter point -resize 800% "$work/magnified-$size.png"
+    pictures+=("$work/magnified-$size.png")
+  done
+  montage "${pictures[@]}" -tile 8x -geometry +8+8 -background '#3a3a3a' "$sheet"
   echo "$sheet"
 fi
