@@ -12,7 +12,8 @@ target_link_libraries(vellumir_render_lib PUBLIC vellumir_animation PNG::PNG ${O
 add_executable(vellumir-render tools/vellumir_render.cpp)
 target_link_libraries(vellumir-render PRIVATE vellumir_render_lib)
 
-enable_testing()
-add_subdirectory(tests)
-add_subdirectory(bench)
+if(BUILD_TESTING)
+  add_subdirectory(tests)
+  add_subdirectory(bench)
+endif()
 include(x11/x11.cmake)

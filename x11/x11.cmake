@@ -13,4 +13,6 @@ install(TARGETS vellumir RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreen
 install(FILES x11/vellumir.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
 install(FILES x11/vellumir.6x DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 
-add_subdirectory(tests/x11)
+if(BUILD_TESTING)
+  add_subdirectory(tests/x11)
+endif()
