@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# make-deb.sh DIST: builds the Debian package of the hack from this tree with Debian's own tools
-# and copies vellumir_<version>_amd64.deb into DIST. Prints its path. The build runs in a copy
-# of the tree, since dpkg-buildpackage writes inside the tree and beside it.
+# make-deb.sh DIST: builds the Debian package of the hack from this tree with Debian's own tools,
+# checks it with lintian and copies vellumir_<version>_amd64.deb into DIST. Prints its path. The
+# build runs in a copy of the tree, since dpkg-buildpackage writes inside the tree and beside it.
 set -euo pipefail
 dist=$1
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,6 +26,8 @@ if ! (cd "$source" && dpkg-buildpackage -b -us -uc -jauto) >"$stage/build.log" 2
   tail -n 40 "$stage/build.log" >&2
   exit 1
 fi
+# Released only when Debian's own checker finds no error and no warning in it.
+lintian --fail-on error,warning "$stage/vellumir_${version}_amd64.deb" >&2
 mkdir -p "$dist"
 rm -f "$dist"/vellumir_*_amd64.deb
 cp "$stage/vellumir_${version}_amd64.deb" "$dist/"
