@@ -1,38 +1,31 @@
 #!/usr/bin/env bash
-# The Debian package as a user meets it: built from this tree (lintian included), installed with
-# apt, found and run by the real XScreenSaver daemon and by MATE's screen saver, and removed
-# without a trace. Installing is machine-wide: as root only, one run at a time, and the machine
-# is left as it was found.
+# The Debian package built from this tree, installed with apt, run by the real XScreenSaver and
+# MATE's screen saver, and removed without a trace; as root only, one run at a time.
 set -u
 [ "$(id -u)" -eq 0 ] || { echo "skipped: installing a package needs root"; exit 77; }
-exec 9>/run/lock/vellumir-package-test.lock
-flock 9
+exec 9>/run/lock/vellumir-package-test.lock && flock 9
 dpkg -s vellumir >/dev/null 2>&1 && { echo "skipped: a Vellumir package is installed here already"; exit 77; }
 work=$(mktemp -d) failures=0 pids=() program=/usr/libexec/xscreensaver/vellumir
 home=$work/home mate_home=$work/mate-home entry=/usr/share/applications/screensavers/vellumir.desktop
-mkdir "$home" "$mate_home"
-chmod 755 "$work"
+files="$program $entry /usr/share/doc/vellumir/changelog.gz /usr/share/doc/vellumir/copyright
+  /usr/share/man/man6/vellumir.6x.gz /usr/share/xscreensaver/config/vellumir.xml"
+mkdir "$home" "$mate_home" && chmod 755 "$work"
 
 check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi; }
 poll() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
 apt() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -q "$@" >>"$work/log" 2>&1; }
 # The screen savers' processes are not our children: they are found by the HOME they were given.
-started_with() { local pid; for pid in $(pgrep -u nobody); do grep -qz "^HOME=$1\$" "/proc/$pid/environ" 2>/dev/null && echo "$pid"; done; }
-runs_program() { local pid; for pid in $(started_with "$1"); do [ "$(readlink "/proc/$pid/exe")" = "$program" ] && return 0; done; return 1; }
-cleanup() {
-  kill "${pids[@]}" $(started_with "$home") $(started_with "$mate_home") 2>/dev/null
-  wait
-  dpkg -s vellumir >/dev/null 2>&1 && apt purge vellumir
-  rm -rf "$work"
-}
+started_with() { grep -lsz "^HOME=$1\$" /proc/[0-9]*/environ | cut -d/ -f3; }
+runs_program() { local p; for p in $(started_with "$1"); do [ "$(readlink "/proc/$p/exe")" = "$program" ] && return; done; false; }
+# The machine is left as it was found: nothing of ours running, no package, no files.
+cleanup() { kill "${pids[@]}" $(started_with "$home") $(started_with "$mate_home") 2>/dev/null; wait
+  dpkg -s vellumir >/dev/null 2>&1 && apt purge vellumir; rm -rf "$work"; }
 trap cleanup EXIT
 
-deb=$("$(dirname "$0")/../packaging/make-deb.sh" "$work" 2>>"$work/log") || { echo "FAILED: the package"; cat "$work/log"; exit 1; }
+deb=$("$(dirname "$0")/../packaging/make-deb.sh" "$work" 2>>"$work/log") || { cat "$work/log"; exit 1; }
 check "apt-get installs it" apt install --no-install-recommends "$deb"
 check "dpkg -L lists the program, its description, manual page, entry, changelog and copyright" \
-  test "$(dpkg -L vellumir | while read -r path; do [ -d "$path" ] || echo "$path"; done | sort | xargs)" = \
-  "$program $entry /usr/share/doc/vellumir/changelog.gz /usr/share/doc/vellumir/copyright \
-/usr/share/man/man6/vellumir.6x.gz /usr/share/xscreensaver/config/vellumir.xml"
+  test "$(dpkg -L vellumir | while read -r path; do [ -d "$path" ] || echo "$path"; done | sort | xargs)" = "$(echo $files)"
 check "desktop-file-validate accepts the entry" desktop-file-validate "$entry"
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" </dev/null >/dev/null 2>&1 &
@@ -68,8 +61,6 @@ check "... and the lattice covers the screen" poll covered
 
 check "apt-get removes it" apt purge vellumir
 check "no package record is left" test -z "$(dpkg-query -W -f='${Status}' vellumir 2>/dev/null)"
-check "no file is left" test -z "$(ls -d $program $entry /usr/share/doc/vellumir /usr/share/man/man6/vellumir.6x.gz \
-  /usr/share/xscreensaver/config/vellumir.xml /var/lib/dpkg/info/vellumir.* 2>/dev/null)"
-[ "$failures" -eq 0 ] || tail -n 30 "$work/log"
+check "no file is left" test -z "$(ls -d $files /usr/share/doc/vellumir /var/lib/dpkg/info/vellumir.* 2>/dev/null)"
 echo "$failures failed"
-test "$failures" -eq 0
+[ "$failures" -eq 0 ] || { tail -n 30 "$work/log"; exit 1; }
