@@ -24,7 +24,6 @@ namespace {
 template <class Arch>
 struct FloatLanes;
 
-
 // Four node pipelines interleaved per call.
 constexpr int Width = 4;
 
