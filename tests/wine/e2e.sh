@@ -312,6 +312,28 @@ scenario_missing_password_pieces_fail_open() {
   finish
 }
 
+scenario_password_module_only_from_trusted_folders() {
+  local place
+  for place in current-directory path-folder; do
+    prepare_run "untrusted-$place"
+    mkdir "$run/untrusted"
+    cp "$fixtures/PASSWORD.CPL" "$run/untrusted/"
+    set_password_value /t REG_DWORD /d 1
+    export VELLUMIR_PASSWORD_ANSWER=0
+    if [ "$place" = path-folder ]; then
+      WINEPATH=$(winepath -w "$run/untrusted") launch /s
+    else
+      (cd "$run/untrusted" && wine ../vellumir.scr /s </dev/null >/dev/null 2>&1; echo $? >"$run/exit") &
+    fi
+    expect_window "$place" || { end_run; continue; }
+    press_key "$window"
+    check "$place: a key press ends it with exit code 0" test "$(wait_for_exit 10)" = 0
+    check "$place: the module there was not called" test "$(log_lines VerifyScreenSavePwd)" = 0
+    end_run
+  done
+  finish
+}
+
 scenario_change_password_calls_the_network_provider() {
   local case
   for case in "/a 1234|SCRSAVE 1234 0 0" "/a|SCRSAVE 0 0 0" "/A 0x10|SCRSAVE 16 0 0"; do
