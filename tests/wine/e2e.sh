@@ -574,6 +574,89 @@ scenario_end_of_session_ends_it_at_once() {
   finish
 }
 
+# --- the display's power -------------------------------------------------------------------
+
+tell_display() {  # display_power.exe arguments: true when the saver answered TRUE
+  cp -n "$fixtures/display_power.exe" "$run/"
+  (cd "$run" && wine ./display_power.exe "$@" </dev/null >/dev/null 2>&1)
+}
+
+# A patch of the screen's middle: a whole screenshot of a busy screen takes seconds here.
+middle=256x256+$((screen_width / 2 - 128))+$((screen_height / 2 - 128))
+
+picture_changes() {  # within ten seconds
+  screenshot "PNG24:$run/before.png" "$middle"
+  for _ in $(seq 50); do
+    screenshot "PNG24:$run/now.png" "$middle"
+    differs "$run/before.png" "$run/now.png" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+picture_settles() {  # two screenshots in a row match, within ten seconds; the last is still.png
+  screenshot "PNG24:$run/still.png" "$middle"
+  for _ in $(seq 50); do
+    sleep 0.2
+    screenshot "PNG24:$run/now.png" "$middle"
+    differs "$run/still.png" "$run/now.png" || return 0
+    mv "$run/now.png" "$run/still.png"
+  done
+  return 1
+}
+
+saver_process() {  # this session's: other sessions may run on the same machine
+  local pid
+  for pid in $(pgrep -f 'vellumir\.scr'); do
+    grep -qz "^WINEPREFIX=$WINEPREFIX\$" "/proc/$pid/environ" 2>/dev/null && { echo "$pid"; return; }
+  done
+}
+
+same_picture() { compare -metric AE "$1" "$2" null: 2>/dev/null; }
+
+cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }  # utime + stime, all threads
+
+cpu_per_minute() {  # pid: milliseconds of CPU per minute, measured over five seconds
+  local ticks start
+  ticks=$(cpu_ticks "$1") start=$(date +%s%N)
+  sleep 5
+  echo $(( ($(cpu_ticks "$1") - ticks) * 1000 * 60000000000 / $(getconf CLK_TCK) / ($(date +%s%N) - start) ))
+}
+
+scenario_display_off_stops_the_frames() {
+  prepare_run display-power
+  set_password_value none
+  xdotool mousemove 200 200
+  launch /s
+  expect_window "display power" || return 1
+  local saver on off notice
+  saver=$(saver_process)
+  check "display on: the picture changes" picture_changes
+  on=$(cpu_per_minute "$saver")
+  # another setting | a short payload | a long one | a state that is none of off, on, dimmed
+  for notice in "other 0" "console 0 2" "session 0 8" "console 3"; do
+    check "notice '$notice': answered TRUE" tell_display $notice
+    check "notice '$notice': the picture still changes" picture_changes
+  done
+  check "session display off: answered TRUE" tell_display session 0
+  check "display off: the picture stands still" picture_settles
+  off=$(cpu_per_minute "$saver")
+  screenshot "PNG24:$run/after.png" "$middle"
+  check "display off: still the same picture" same_picture "$run/still.png" "$run/after.png"
+  echo "CPU per minute: display on $on ms, display off $off ms"
+  check "display off: at most a tenth of the CPU" test $((off * 10)) -le "$on"
+  tell_display console 2
+  check "console display dimmed: the picture changes again" picture_changes
+  tell_display session 1
+  tell_display console 0
+  check "console display off, the session's on: the picture still changes" picture_changes
+  tell_display session 0
+  check "both displays off: the picture stands still" picture_settles
+  press_key "$window"
+  check "display off: a key press ends it with exit code 0" test "$(wait_for_exit 10)" = 0
+  finish
+}
+
 # --- installing ----------------------------------------------------------------------------
 
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellumir'
