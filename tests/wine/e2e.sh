@@ -517,6 +517,21 @@ scenario_saver_without_opengl_stays_black_and_ends() {
   finish
 }
 
+scenario_saver_without_its_window_ends_with_code_1() {
+  prepare_run no-saver-window
+  cp "$fixtures/OPENGL32.DLL" "$run/"
+  set_password_value none
+  export WINEDLLOVERRIDES='mscoree,mshtml=;opengl32=n' VELLUMIR_OPENGL_FAILURE=window
+  launch /s
+  local seen
+  seen=$(windows_until_exit)
+  check "exit code 1" test "$(wait_for_exit 10)" = 1
+  check "no window appeared" test -z "$seen"
+  check "the system knows no saver runs" test "$(host_in_run running)" = 0
+  check "nothing was drawn" grep -qx 'gl-calls=0 swaps=0' "$log"
+  finish
+}
+
 scenario_display_change_keeps_the_primary_display_covered() {
   prepare_run display-change
   set_password_value none
