@@ -649,6 +649,7 @@ scenario_display_off_stops_the_frames() {
   check "display on: the picture changes" picture_changes
   on=$(cpu_per_minute "$saver")
   # another setting | a short payload | a long one | a state that is none of off, on, dimmed
+  # shellcheck disable=SC2086
   for notice in "other 0" "console 0 2" "session 0 8" "console 3"; do
     check "notice '$notice': answered TRUE" tell_display $notice
     check "notice '$notice': the picture still changes" picture_changes
