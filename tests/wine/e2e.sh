@@ -631,10 +631,10 @@ same_picture() { compare -metric AE "$1" "$2" null: 2>/dev/null; }
 
 cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }  # utime + stime, all threads
 
-cpu_per_minute() {  # pid: milliseconds of CPU per minute, measured over five seconds
+cpu_per_minute() {  # pid: milliseconds of CPU per minute, over E2E_CPU_SECONDS (5 unless set)
   local ticks start
   ticks=$(cpu_ticks "$1") start=$(date +%s%N)
-  sleep 5
+  sleep "${E2E_CPU_SECONDS:-5}"
   echo $(( ($(cpu_ticks "$1") - ticks) * 1000 * 60000000000 / $(getconf CLK_TCK) / ($(date +%s%N) - start) ))
 }
 
