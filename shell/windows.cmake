@@ -21,6 +21,7 @@ set_source_files_properties(shell/vellumir.rc PROPERTIES
   INCLUDE_DIRECTORIES "${CMAKE_CURRENT_BINARY_DIR};${CMAKE_CURRENT_SOURCE_DIR}/packaging"
   OBJECT_DEPENDS "${CMAKE_CURRENT_BINARY_DIR}/vellumir.manifest;${CMAKE_CURRENT_SOURCE_DIR}/packaging/vellumir.ico")
 
-enable_testing()
 include(packaging/installer.cmake)
-add_subdirectory(tests/wine)
+if(BUILD_TESTING)
+  add_subdirectory(tests/wine)
+endif()

@@ -683,7 +683,20 @@ entry_is_complete() {  # hive: every value Add/Remove Programs shows, naming thi
   done
   test "$(registry_value "$1\\$uninstall_key" DisplayVersion)" = "$(cat "$binaries/version.txt")" &&
     test "$(winepath -u "$(registry_value "$1\\$uninstall_key" DisplayIcon)")" -ef "$installed" &&
-    [[ "$(registry_value "$1\\$uninstall_key" QuietUninstallString)" == *'" /S' ]]
+    [[ "$(registry_value "$1\\$uninstall_key" QuietUninstallString)" == *'" /S' ]] &&
+    strings -el "$installed" | grep -qxF "$(registry_value "$1\\$uninstall_key" Publisher)"
+}
+
+settings_shortcut() { find "$WINEPREFIX/drive_c" -name 'Vellumir screen saver settings.lnk'; }
+
+offered_saver_is() {  # file: waits for desk.cpl to be asked to offer a saver, and compares
+  local saver
+  for _ in $(seq 300); do
+    saver=$(sed -n 's/^InstallScreenSaver //p' "$log")
+    [ -n "$saver" ] && break
+    sleep 0.1
+  done
+  test -n "$saver" && test "$(winepath -u "$saver")" -ef "$1"
 }
 
 no_entry() { ! wine reg query "$1\\$uninstall_key" >/dev/null 2>&1; }
@@ -705,6 +718,7 @@ wait_for_uninstaller() {  # it re-runs from the temp folder and returns at once;
 scenario_setup_installs_runs_and_uninstalls() {
   local setup=$binaries/vellumir-$(cat "$binaries/version.txt")-setup.exe case
   local switches hive before installed_setting between after shown active quiet uninstaller
+  cp "$fixtures/desk.cpl" "$WINEPREFIX/drive_c/windows/system32/"
   # switches | hive | SCRNSAVE.EXE before | after installing | set in between | after uninstalling
   for case in "|HKLM|none|installed|-|none" "/CurrentUser|HKCU|none|installed|other|other" \
               "/NoActivate|HKLM|other|other|-|other"; do
@@ -730,6 +744,8 @@ scenario_setup_installs_runs_and_uninstalls() {
     active=0
     [ "$installed_setting" = installed ] && active=1
     check "$shown: ScreenSaveActive is $active" test "$(registry_value "$desktop_key" ScreenSaveActive)" = "$active"
+    wine start /wait /unix "$(settings_shortcut)" </dev/null >/dev/null 2>&1
+    check "$shown: the Start-menu entry offers it in the settings" offered_saver_is "$installed"
 
     rm -f "$run/exit"
     (cd "$run" && wine "$(winepath -w "$installed")" /s </dev/null >/dev/null 2>&1; echo $? >"$run/exit") &
@@ -748,8 +764,38 @@ scenario_setup_installs_runs_and_uninstalls() {
     check "$shown: its folder is gone" test ! -e "$(dirname "$uninstaller")"
     check "$shown: the entry is gone" no_entry "$hive"
     check "$shown: SCRNSAVE.EXE is $after" saver_setting_is "$after"
+    check "$shown: ScreenSaveActive is 0 again" test "$(registry_value "$desktop_key" ScreenSaveActive)" = 0
+    check "$shown: the Start-menu entry is gone" test -z "$(settings_shortcut)"
   done
+  rm -f "$WINEPREFIX/drive_c/windows/system32/desk.cpl"
   finish
+}
+
+signed_by() {  # certificate file: the Authenticode signature holds, checked against it alone
+  osslsigncode verify -CAfile "$1" -in "$2" >/dev/null 2>&1
+}
+unsigned() { ! signed_by "$@"; }
+
+scenario_signed_setup_installs_signed_programs() {
+  prepare_run signed  # which copies the build's saver, to show that signing leaves it alone
+  local sign=$(dirname "$0")/../../packaging/sign-release.sh signed=$run/signed folder
+  local setup=$run/signed/vellumir-$(cat "$binaries/version.txt")-setup.exe
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Vellumir test' \
+    -addext extendedKeyUsage=codeSigning -keyout "$run/key.pem" -out "$run/cert.pem" 2>/dev/null
+  openssl pkcs12 -export -inkey "$run/key.pem" -in "$run/cert.pem" -passout pass:secret -out "$run/key.pfx"
+  VELLUMIR_SIGNING_PFX=$run/key.pfx VELLUMIR_SIGNING_PASSWORD=wrong "$sign" "$binaries" "$signed" 2>/dev/null
+  check "a wrong password fails the signing" test $? -ne 0
+  check "signing succeeds" env VELLUMIR_SIGNING_PFX="$run/key.pfx" VELLUMIR_SIGNING_PASSWORD=secret "$sign" "$binaries" "$signed"
+  check "the saver is signed" signed_by "$run/cert.pem" "$signed/vellumir.scr"
+  check "the setup program is signed" signed_by "$run/cert.pem" "$setup"
+  check "the build stays unsigned" cmp -s "$binaries/vellumir.scr" "$run/vellumir.scr"
+  check "the signed setup program installs" wine "$setup" /S /CurrentUser /NoActivate </dev/null &>/dev/null
+  folder=$(winepath -u "$(registry_value "HKCU\\$uninstall_key" InstallLocation)")
+  check "it installs the signed saver" cmp -s "$folder/vellumir.scr" "$signed/vellumir.scr"
+  check "it installs a signed uninstaller" signed_by "$run/cert.pem" "$folder/uninstall.exe"
+  wine "$(winepath -w "$folder/uninstall.exe")" /S </dev/null &>/dev/null
+  check "the signed uninstaller removes it" wait_for_uninstaller "$folder/uninstall.exe"
+  [ "$failures" -eq 0 ]
 }
 
 # --- dispatch ------------------------------------------------------------------------------
