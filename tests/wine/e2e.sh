@@ -299,14 +299,22 @@ scenario_text_zero_requires_the_password() {
 
 scenario_missing_password_pieces_fail_open() {
   local case
-  for case in no-export no-module; do
+  # a module without the export | none | a refusing one only where none may be loaded from
+  for case in no-export no-module current-directory path-folder; do
     prepare_run "$case"
+    mkdir "$run/untrusted" && cp "$fixtures/PASSWORD.CPL" "$run/untrusted/"
     [ "$case" = no-export ] && cp "$fixtures/EMPTY.CPL" "$run/PASSWORD.CPL"
     set_password_value /t REG_DWORD /d 1
-    launch /s
+    export VELLUMIR_PASSWORD_ANSWER=0
+    case $case in
+      current-directory) (cd "$run/untrusted" && wine ../vellumir.scr /s </dev/null >/dev/null 2>&1; echo $? >"$run/exit") & ;;
+      path-folder) WINEPATH=$(winepath -w "$run/untrusted") launch /s ;;
+      *) launch /s ;;
+    esac
     expect_window "$case" || { end_run; continue; }
     press_key "$window"
     check "$case: a key press ends it" test "$(wait_for_exit 10)" = 0
+    check "$case: no module was called" test "$(log_lines VerifyScreenSavePwd)" = 0
     end_run
   done
   finish
@@ -495,6 +503,21 @@ scenario_saver_without_opengl_stays_black_and_ends() {
   finish
 }
 
+scenario_saver_without_its_window_ends_with_code_1() {
+  prepare_run no-saver-window
+  cp "$fixtures/OPENGL32.DLL" "$run/"
+  set_password_value none
+  export WINEDLLOVERRIDES='mscoree,mshtml=;opengl32=n' VELLUMIR_OPENGL_FAILURE=window
+  launch /s
+  local seen
+  seen=$(windows_until_exit)
+  check "exit code 1" test "$(wait_for_exit 10)" = 1
+  check "no window appeared" test -z "$seen"
+  check "the system knows no saver runs" test "$(host_in_run running)" = 0
+  check "nothing was drawn" grep -qx 'gl-calls=0 swaps=0' "$log"
+  finish
+}
+
 scenario_display_change_keeps_the_primary_display_covered() {
   prepare_run display-change
   set_password_value none
@@ -549,6 +572,81 @@ scenario_end_of_session_ends_it_at_once() {
     check "$case: the system knows no saver runs" test "$(host_in_run running)" = 0
     end_run
   done
+  finish
+}
+
+# --- the display's power -------------------------------------------------------------------
+
+tell_display() {  # display_power.exe arguments: true when the saver answered TRUE
+  cp -n "$fixtures/display_power.exe" "$run/"
+  (cd "$run" && wine ./display_power.exe "$@" </dev/null >/dev/null 2>&1)
+}
+
+# A patch of the screen's middle: a whole screenshot of a busy screen takes seconds here.
+middle=256x256+$((screen_width / 2 - 128))+$((screen_height / 2 - 128))
+
+picture_is() {  # moving | still: two shots in a row say so within ten seconds; the last is now.png
+  screenshot "PNG24:$run/last.png" "$middle"
+  for _ in $(seq 50); do
+    sleep 0.2
+    screenshot "PNG24:$run/now.png" "$middle"
+    if differs "$run/last.png" "$run/now.png"; then [ "$1" = moving ]; else [ "$1" = still ]; fi && return 0
+    mv "$run/now.png" "$run/last.png"
+  done
+  return 1
+}
+
+saver_process() {  # this session's: other sessions may run on the same machine
+  local pid
+  for pid in $(pgrep -f 'vellumir\.scr'); do
+    grep -qz "^WINEPREFIX=$WINEPREFIX\$" "/proc/$pid/environ" 2>/dev/null && { echo "$pid"; return; }
+  done
+}
+
+same_picture() { compare -metric AE "$1" "$2" null: 2>/dev/null; }
+
+cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }  # utime + stime, all threads
+
+cpu_per_minute() {  # pid: milliseconds of CPU per minute, over E2E_CPU_SECONDS (5 unless set)
+  local ticks start
+  ticks=$(cpu_ticks "$1") start=$(date +%s%N)
+  sleep "${E2E_CPU_SECONDS:-5}"
+  echo $(( ($(cpu_ticks "$1") - ticks) * 1000 * 60000000000 / $(getconf CLK_TCK) / ($(date +%s%N) - start) ))
+}
+
+scenario_display_off_stops_the_frames() {
+  prepare_run display-power
+  set_password_value none
+  xdotool mousemove 200 200
+  launch /s
+  expect_window "display power" || return 1
+  local saver on off notice
+  saver=$(saver_process)
+  check "display on: the picture changes" picture_is moving
+  on=$(cpu_per_minute "$saver")
+  # another setting | a short payload | a long one | a state that is none of off, on, dimmed
+  # shellcheck disable=SC2086
+  for notice in "other 0" "console 0 2" "session 0 8" "console 3"; do
+    check "notice '$notice': answered TRUE" tell_display $notice
+    check "notice '$notice': the picture still changes" picture_is moving
+  done
+  check "session display off: answered TRUE" tell_display session 0
+  check "display off: the picture stands still" picture_is still
+  off=$(cpu_per_minute "$saver")
+  mv "$run/now.png" "$run/still.png"
+  screenshot "PNG24:$run/now.png" "$middle"
+  check "display off: still the same picture" same_picture "$run/still.png" "$run/now.png"
+  echo "CPU per minute: display on $on ms, display off $off ms"
+  check "display off: at most a tenth of the CPU" test $((off * 10)) -le "$on"
+  tell_display console 2
+  check "console display dimmed: the picture changes again" picture_is moving
+  tell_display session 1
+  tell_display console 0
+  check "console display off, the session's on: the picture still changes" picture_is moving
+  tell_display session 0
+  check "both displays off: the picture stands still" picture_is still
+  press_key "$window"
+  check "display off: a key press ends it with exit code 0" test "$(wait_for_exit 10)" = 0
   finish
 }
 
