@@ -2,19 +2,13 @@
 
 #include <cstdlib>
 
+#include "common/digits.h"
+
 namespace {
 
 bool IsSeparator(char c) {
   const auto code = static_cast<unsigned char>(c);
   return code >= 1 && code <= 32;
-}
-
-int DigitValue(char c, int base) {
-  int value = base;
-  if (c >= '0' && c <= '9') value = c - '0';
-  if (base == 16 && c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  if (base == 16 && c >= 'A' && c <= 'F') value = c - 'A' + 10;
-  return value < base ? value : -1;
 }
 
 }  // namespace
@@ -61,16 +55,9 @@ int32_t ParseWindowHandle(std::string_view text) {
     base = 16;
     position += 2;
   }
-  if (position >= text.size()) return 0;
-  int64_t magnitude = 0;
-  for (; position < text.size(); ++position) {
-    const int digit = DigitValue(text[position], base);
-    if (digit < 0) return 0;
-    magnitude = magnitude * base + digit;
-    if (magnitude > 2147483648LL) return 0;
-  }
-  const int64_t value = negative ? -magnitude : magnitude;
-  return value > INT32_MAX ? 0 : static_cast<int32_t>(value);
+  const auto magnitude = ParseDigits(text.substr(position), base, negative ? 2147483648u : INT32_MAX);
+  if (!magnitude) return 0;
+  return static_cast<int32_t>(negative ? -static_cast<int64_t>(*magnitude) : static_cast<int64_t>(*magnitude));
 }
 
 bool IsFarEnoughToDismiss(int32_t startX, int32_t startY, int32_t x, int32_t y) {

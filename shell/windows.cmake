@@ -7,13 +7,12 @@ add_executable(vellumir WIN32
   shell/saver_form_windows.cpp
   shell/preview_windows.cpp
   shell/password_windows.cpp
-  shell/shell_logic.cpp
   scene/pixel_format_windows.cpp
   shell/vellumir.rc)
 set_target_properties(vellumir PROPERTIES SUFFIX ".scr")
 # Nothing beyond Windows' own DLLs: the compiler's runtime is linked in.
 target_link_options(vellumir PRIVATE -static)
-target_link_libraries(vellumir PRIVATE vellumir_animation opengl32 gdi32 user32 advapi32)
+target_link_libraries(vellumir PRIVATE vellumir_animation vellumir_shell_logic opengl32 gdi32 user32 advapi32)
 
 # The project's version reaches the resources, the manifest, the installer and the file names.
 configure_file(shell/vellumir.manifest.in vellumir.manifest @ONLY)

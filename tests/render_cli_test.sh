@@ -32,8 +32,29 @@ check "halfway column count" test "$(stat -c %s "$work/small.bin")" -eq $((60 + 
 # The IHDR chunk holds the width and height as big-endian words at bytes 16 to 23.
 check "png size" test "$(od -An -tx1 -j16 -N8 "$work/out.png" | tr -d ' \n')" = 0000078000000438
 
+for help in --help -h; do
+  out=$("$render" "$help" --bogus)
+  check "$help exits 0" test $? -eq 0
+  for option in --width --height --rows --seed --mode --phases --frames --exact --dump --png --version; do
+    check "$help lists $option" grep -q -- "$option " <<<"$out"
+  done
+done
+check "--version" grep -qx 'vellumir-render [0-9]*\.[0-9]*\.[0-9]*' <<<"$("$render" --version)"
+
+# A clock-seeded picture can be made again from the seed it printed and keeps in its text.
+"$render" --width 64 --height 48 --rows 6 --frames 5 --png "$work/clock.png" 2> "$work/err.txt"
+seed=$(sed -n 's/^seed \([0-9]*\)$/\1/p' "$work/err.txt")
+"$render" --width 64 --height 48 --rows 6 --frames 5 --seed "$seed" --png "$work/again.png"
+check "the printed seed makes the same picture" cmp -s "$work/clock.png" "$work/again.png"
+check "the picture names its seed and size" \
+  grep -q "Seed=$seed.*Size=64x48" <<<"$(tr '\0' = < "$work/clock.png" | LC_ALL=C tr -dc '[:print:]')"
+rm -f "$work/err.txt" "$work/clock.png" "$work/again.png"
+
 echo old > "$work/keep.bin"
 mkdir "$work/folder"
+# Links are refused rather than replaced by a plain file.
+ln -s keep.bin "$work/link.bin"
+ln -s nowhere "$work/dangling.png"
 # One run per line, its arguments separated by '|' so that they may hold blanks and control
 # characters. Each must fail with one clean line and leave nothing it made.
 bad_runs=(
@@ -52,6 +73,8 @@ bad_runs=(
   "--dump|$work/new.bin|--png|/proc/new.png"
   "--dump|$work/keep.bin|--png|$work/keep.bin"
   "--dump|$work/new.bin|--png|$work/folder/../new.bin"
+  "--dump|$work/link.bin"
+  "--dump|$work/new.bin|--png|$work/dangling.png"
   $'--mode|1\n2|--dump|'"$work/new.bin"
   $'--bo\e[2Jgus\r\n--png'
   $'--dump|'"$work/new.bin"$'|--png|'"$work"$'/missing\t\x7f/x.png'
@@ -67,7 +90,8 @@ for run in "${bad_runs[@]}"; do
   rm -f "$work/err.txt"
 done
 check "no file created" test ! -e "$work/new.bin" -a ! -e "$work/new.png"
-check "no file overwritten" test "$(cat "$work/keep.bin")" = old
+check "no file overwritten" test "$(cat "$work/keep.bin")" = old -a -L "$work/link.bin" -a -L "$work/dangling.png"
+rm "$work/link.bin" "$work/dangling.png"
 
 # Ended by a signal in the middle of the work: the temporaries go too.
 "$render" --rows 600 --frames 1000000 --dump "$work/killed.bin" &

@@ -5,9 +5,10 @@
 TEST(RenderOptions, AcceptsEveryOptionWithAGoodValue) {
   RenderOptions options;
   std::string error;
-  ASSERT_TRUE(ParseRenderOptions({"--width", "133", "--height", "100", "--rows", "50", "--seed", "4294967295", "--mode",
-                                  "5", "--phases", "0.25,-1e-3,6.8", "--frames", "0", "--dump", "a.bin", "--png", "a.png", "--exact"},
-                                 options, error))
+  ASSERT_EQ(ParseRenderOptions({"--width", "133", "--height", "100", "--rows", "50", "--seed", "4294967295", "--mode",
+                                "5", "--phases", "0.25,-1e-3,6.8", "--frames", "0", "--dump", "a.bin", "--png", "a.png", "--exact"},
+                               options, error),
+            RenderRequest::Render)
       << error;
   EXPECT_EQ(options.width, 133);
   EXPECT_EQ(options.height, 100);
@@ -24,7 +25,7 @@ TEST(RenderOptions, AcceptsEveryOptionWithAGoodValue) {
 TEST(RenderOptions, KeepsTheDefaultsWithoutOptions) {
   RenderOptions options;
   std::string error;
-  ASSERT_TRUE(ParseRenderOptions({}, options, error));
+  ASSERT_EQ(ParseRenderOptions({}, options, error), RenderRequest::Render);
   EXPECT_EQ(options.width, 1920);
   EXPECT_EQ(options.height, 1080);
   EXPECT_EQ(options.rows, 100);
@@ -56,6 +57,7 @@ TEST(RenderOptions, RejectsBadInputNamingTheProblem) {
       {{"--seed", "-1"}, "--seed"},
       {{"--seed", "4294967296"}, "--seed"},
       {{"--seed", "+5"}, "--seed"},
+      {{"--seed", "18446744073709551617"}, "--seed"},  // wraps to 1 in 64 bits
       {{"--phases", "1,2"}, "--phases"},
       {{"--phases", "1,2,3,4"}, "--phases"},
       {{"--phases", "1,,3"}, "--phases"},
@@ -69,7 +71,26 @@ TEST(RenderOptions, RejectsBadInputNamingTheProblem) {
   for (const Case& c : cases) {
     RenderOptions options;
     std::string error;
-    EXPECT_FALSE(ParseRenderOptions(c.arguments, options, error)) << c.arguments[0];
+    EXPECT_EQ(ParseRenderOptions(c.arguments, options, error), RenderRequest::Fail) << c.arguments[0];
     EXPECT_NE(error.find(c.named), std::string::npos) << error;
+  }
+}
+
+// Help and version stand alone: the options before them need only be good, not complete.
+TEST(RenderOptions, AnswersHelpAndVersionWhereverTheyStand) {
+  struct Case {
+    std::vector<std::string> arguments;
+    RenderRequest request;
+  } const cases[] = {
+      {{"--help"}, RenderRequest::ShowHelp},
+      {{"--seed", "3", "-h", "--bogus"}, RenderRequest::ShowHelp},
+      {{"--png", "a.png", "--version", "--width"}, RenderRequest::ShowVersion},
+      {{"--bogus", "--help"}, RenderRequest::Fail},
+      {{"--dump", "--help"}, RenderRequest::Render},  // the name of a file, not an option
+  };
+  for (const Case& c : cases) {
+    RenderOptions options;
+    std::string error;
+    EXPECT_EQ(ParseRenderOptions(c.arguments, options, error), c.request) << ::testing::PrintToString(c.arguments);
   }
 }

@@ -57,7 +57,7 @@ TEST(ParseWindowHandle, ReadsDecimalAndHexadecimalWithinTheSigned32BitRange) {
       {"", 0},                {" ", 0},               {"-", 0},               {"$", 0},
       {"0x", 0},              {"12a", 0},             {"1234 ", 0},           {"12.5", 0},
       {"\t12", 0},            {"abc", 0},             {"$1G", 0},             {"1e3", 0},
-      {"- 12", 0},            {"x-12", 0},
+      {"- 12", 0},            {"x-12", 0},            {"000000000000000000000042", 42},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseWindowHandle(c.text), c.handle) << '"' << c.text << '"';
 }

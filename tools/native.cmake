@@ -11,6 +11,7 @@ target_link_libraries(vellumir_render_lib PUBLIC vellumir_animation PNG::PNG ${O
 
 add_executable(vellumir-render tools/vellumir_render.cpp)
 target_link_libraries(vellumir-render PRIVATE vellumir_render_lib)
+target_compile_definitions(vellumir-render PRIVATE VELLUMIR_VERSION="${PROJECT_VERSION}")
 
 enable_testing()
 add_subdirectory(tests)

@@ -40,9 +40,8 @@ namespace {
 void AbandonPng(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void IgnorePngWarning(png_structp, png_const_charp) {}
 
-}  // namespace
-
-bool WritePng(const Image& image, std::FILE* stream) {
+// libpng's setjmp lives here, apart from anything with a destructor for its longjmp to skip.
+bool WritePngChunks(const Image& image, png_text* text, int textCount, std::FILE* stream) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, AbandonPng, IgnorePngWarning);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -53,6 +52,7 @@ bool WritePng(const Image& image, std::FILE* stream) {
   png_init_io(png, stream);
   png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_text(png, info, text, textCount);
   png_write_info(png, info);
   // Rows come as RGBA; the alpha byte is dropped, as the screen shows no alpha.
   png_set_filler(png, 0, PNG_FILLER_AFTER);
@@ -61,4 +61,16 @@ bool WritePng(const Image& image, std::FILE* stream) {
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
   return true;
+}
+
+}  // namespace
+
+bool WritePng(const Image& image, const PngText& text, std::FILE* stream) {
+  std::vector<png_text> chunks(text.size());
+  for (size_t index = 0; index < text.size(); ++index) {
+    chunks[index].compression = PNG_TEXT_COMPRESSION_NONE;
+    chunks[index].key = const_cast<char*>(text[index].first.c_str());
+    chunks[index].text = const_cast<char*>(text[index].second.c_str());
+  }
+  return WritePngChunks(image, chunks.data(), static_cast<int>(chunks.size()), stream);
 }

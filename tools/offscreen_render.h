@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <utility>
 #include <vector>
 
 // RGBA pixels, top row first.
@@ -16,4 +18,7 @@ struct Image {
 // false when no offscreen context could be made.
 bool RenderOffscreen(Image& image);
 
-bool WritePng(const Image& image, std::FILE* stream);
+// Keywords and their texts, written into the PNG as text chunks ahead of the pixels.
+using PngText = std::vector<std::pair<std::string, std::string>>;
+
+bool WritePng(const Image& image, const PngText& text, std::FILE* stream);

@@ -23,16 +23,6 @@ void RemoveTemporariesAndEnd(int signal) {
   std::raise(signal);
 }
 
-void InstallCleanupOnSignals() {
-  static const bool installed = [] {
-    // A signal the caller chose to ignore (a background job's SIGINT) stays ignored.
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-      if (std::signal(signal, RemoveTemporariesAndEnd) == SIG_IGN) std::signal(signal, SIG_IGN);
-    return true;
-  }();
-  (void)installed;
-}
-
 int RegisterTemporary(const std::string& name) {
   for (int slot = 0; slot < MaxTemporaries; ++slot) {
     if (temporaryInUse[slot] || name.size() >= PATH_MAX) continue;
@@ -58,8 +48,13 @@ std::string CreateBeside(const std::string& target, int& descriptor) {
 
 }  // namespace
 
+void InstallSignalCleanup() {
+  // A signal the caller chose to ignore (a background job's SIGINT) stays ignored.
+  for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    if (std::signal(signal, RemoveTemporariesAndEnd) == SIG_IGN) std::signal(signal, SIG_IGN);
+}
+
 PendingFile::PendingFile(std::string target) : target_(std::move(target)) {
-  InstallCleanupOnSignals();
   // No signal may fall between the file's creation and its entry in the list.
   sigset_t fatalSignals, previousMask;
   sigemptyset(&fatalSignals);
@@ -134,8 +129,11 @@ void PendingFile::Keep() {
 }
 
 std::string FindTargetProblem(const std::string& target) {
+  // lstat, as Publish sees the target: a link would be replaced by a file rather than written
+  // through, so it is refused like anything else that is not a plain file.
   struct stat status;
-  if (stat(target.c_str(), &status) != 0) return "";
+  if (lstat(target.c_str(), &status) != 0) return "";
+  if (S_ISLNK(status.st_mode)) return "it is a symbolic link";
   if (S_ISDIR(status.st_mode)) return "it is a folder";
   if (!S_ISREG(status.st_mode)) return "it is not a plain file";
   return "";

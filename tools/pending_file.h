@@ -1,8 +1,9 @@
 // A file written beside its target under a temporary name and moved into place only when
 // complete, so a failed run never leaves a partial file or clobbers an old one. Several files
 // are committed together: each is closed, then each is published, and only when all are in place
-// is each kept; a file destroyed before it is kept takes its publication back. A run ended by
-// SIGINT, SIGTERM or SIGHUP removes its temporaries first.
+// is each kept; a file destroyed before it is kept takes its publication back. Once
+// InstallSignalCleanup has run, a run ended by SIGINT, SIGTERM or SIGHUP removes its
+// temporaries first.
 #pragma once
 
 #include <cstdio>
@@ -34,8 +35,12 @@ class PendingFile {
   bool published_ = false;
 };
 
-// Why `target` cannot take a file, or empty when it can: an existing folder or anything else
-// that is not a plain file (a device, a pipe) is never replaced.
+// Makes SIGINT, SIGTERM and SIGHUP remove every pending file's temporary before the program
+// ends; called once from main, before the first PendingFile.
+void InstallSignalCleanup();
+
+// Why `target` cannot take a file, or empty when it can: an existing folder, a symbolic link or
+// anything else that is not a plain file (a device, a pipe) is never replaced.
 std::string FindTargetProblem(const std::string& target);
 
 // Whether two targets name one directory entry, however they are spelt; false when either's

@@ -22,9 +22,14 @@ struct RenderOptions {
 
 constexpr int32_t MaxImageSide = 16384;  // the offscreen renderer's largest viewport
 
-// Fills `options` from the arguments after the program name; on bad input returns false and
-// names the problem in `error`.
-bool ParseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options, std::string& error);
+enum class RenderRequest { Render, ShowHelp, ShowVersion, Fail };
+
+extern const char RenderUsage[];
+
+// Fills `options` from the arguments after the program name; on bad input returns Fail and names
+// the problem in `error`. A help or version option asks for that alone, wherever it stands after
+// good options.
+RenderRequest ParseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options, std::string& error);
 
 // `text` in single quotes for an error line, every byte outside printable ASCII and every
 // backslash escaped, so what a user typed can neither split the line nor reach the terminal raw.

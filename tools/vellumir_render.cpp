@@ -1,5 +1,5 @@
 // vellumir-render: the developers' window into the animation. Builds a lattice, runs frames and
-// writes the resulting state as a dump and/or an offscreen render.
+// writes the resulting state as a dump and/or an offscreen render; with neither, it only computes.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -23,15 +23,16 @@ int Fail(const std::string& message) {
   return BadInput;
 }
 
-void BuildState(const RenderOptions& options) {
+// Builds the lattice from the given seed, or from the clock's; returns the seed it used.
+uint32_t BuildState(const RenderOptions& options) {
   ScreenWidth = options.width;
   ScreenHeight = options.height;
-  if (options.seed) {
+  if (options.seed)
     SetRandomSeed(*options.seed);
-    BuildSeededLattice(options.rows);
-  } else {
-    BuildLattice(options.rows);
-  }
+  else
+    Randomize();
+  const uint32_t seed = RandomSeed();
+  BuildSeededLattice(options.rows);
   if (options.mode) PatternMode = *options.mode;
   if (options.phases) {
     PhaseA = (*options.phases)[0];
@@ -39,17 +40,44 @@ void BuildState(const RenderOptions& options) {
     PhaseC = (*options.phases)[2];
     DriftA = DriftB = DriftC = 0;
   }
+  return seed;
+}
+
+// What a picture needs to be made again, kept in it as text.
+PngText DescribeRun(const RenderOptions& options, uint32_t seed) {
+  PngText text = {{"Software", "vellumir-render " VELLUMIR_VERSION},
+                  {"Seed", std::to_string(seed)},
+                  {"Mode", std::to_string(PatternMode)},
+                  {"Frames", std::to_string(options.frames)},
+                  {"Size", std::to_string(options.width) + "x" + std::to_string(options.height)},
+                  {"Rows", std::to_string(options.rows)}};
+  if (options.phases) {
+    char phases[64];
+    const std::vector<float>& given = *options.phases;
+    std::snprintf(phases, sizeof phases, "%.9g,%.9g,%.9g", given[0], given[1], given[2]);
+    text.emplace_back("Phases", phases);
+  }
+  return text;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   SetFloatingPointControl();
+  InstallSignalCleanup();
   RenderOptions options;
   std::string error;
-  if (!ParseRenderOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-    return Fail(error + " (options: --width W --height H --rows R --seed S --mode M --phases A,B,C --frames N"
-                        " --dump FILE --png FILE --exact)");
+  switch (ParseRenderOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    case RenderRequest::ShowHelp:
+      std::fputs(RenderUsage, stdout);
+      return 0;
+    case RenderRequest::ShowVersion:
+      std::puts("vellumir-render " VELLUMIR_VERSION);
+      return 0;
+    case RenderRequest::Fail:
+      return Fail(error + "; vellumir-render --help lists the options");
+    case RenderRequest::Render:
+      break;
   }
 
   // Check and open both targets before the work, so a bad path costs nothing and leaves nothing.
@@ -65,7 +93,9 @@ int main(int argc, char** argv) {
     return Fail("--dump and --png name the same file " + QuoteArgument(options.pngPath));
 
   ExactArithmetic = options.exact;
-  BuildState(options);
+  const uint32_t seed = BuildState(options);
+  // A clock-seeded run says its seed, so a frame worth keeping can be made again.
+  if (!options.seed) std::fprintf(stderr, "seed %u\n", seed);
   for (int64_t frame = 0; frame < options.frames; ++frame) ComputeFrame();
 
   if (dump && !(WriteFrameDump(dump->stream()) && dump->Close()))
@@ -73,7 +103,8 @@ int main(int argc, char** argv) {
   if (png) {
     Image image;
     if (!RenderOffscreen(image)) return Fail("no offscreen OpenGL context could be made");
-    if (!(WritePng(image, png->stream()) && png->Close())) return Fail("cannot write " + QuoteArgument(options.pngPath));
+    if (!(WritePng(image, DescribeRun(options, seed), png->stream()) && png->Close()))
+      return Fail("cannot write " + QuoteArgument(options.pngPath));
   }
   // Both complete: publish them together; a file not kept is taken back as it goes out of scope.
   if (dump && !dump->Publish()) return Fail("cannot write " + QuoteArgument(options.dumpPath));

@@ -1,6 +1,6 @@
 #include "x11/hack_options.h"
 
-#include <cstdlib>
+#include "common/digits.h"
 
 const char HackUsage[] =
     "usage: vellumir [--window | --root | --window-id ID] [--delay MICROSECONDS] [--fps]\n"
@@ -13,33 +13,6 @@ const char HackUsage[] =
     "  --mode M          pattern mode 1 to 5 (default: one at random)\n"
     "  --rows N          rows of cells (default 100)\n"
     "Single and double dashes are the same.\n";
-
-namespace {
-
-// Digits only, in the given base, at most `limit`.
-std::optional<uint64_t> ParseDigits(const std::string& digits, int base, uint64_t limit) {
-  if (digits.empty() || digits.size() > 16) return std::nullopt;
-  uint64_t value = 0;
-  for (char c : digits) {
-    int digit = base;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    if (digit >= base) return std::nullopt;
-    value = value * base + digit;
-    if (value > limit) return std::nullopt;
-  }
-  return value;
-}
-
-bool ParseWhole(const std::string& text, int64_t min, int64_t max, int64_t& value) {
-  const auto parsed = ParseDigits(text, 10, static_cast<uint64_t>(max));
-  if (!parsed || static_cast<int64_t>(*parsed) < min) return false;
-  value = static_cast<int64_t>(*parsed);
-  return true;
-}
-
-}  // namespace
 
 std::optional<uint32_t> ParseWindowId(const std::string& text) {
   const bool hexadecimal = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
