@@ -213,6 +213,8 @@ scenario_daemon() {
   # XScreenSaver will not run hacks as root, so the daemon runs as nobody, which only root can do.
   [ "$(id -u)" = 0 ] || { echo "skipped: running the daemon as another user takes root"; exit 77; }
   # The daemon has a HOME of its own holding its settings and the hack, installed as a user would.
+  # The settings name the hack by its path: the daemon looks in its own folder of hacks first,
+  # where an installed package would put another vellumir.
   home=$work/home
   local prefix=$home/prefix
   "$cmake" --install "$build" --prefix "$prefix" >/dev/null
@@ -230,7 +232,7 @@ splash: False
 dpmsEnabled: False
 timeout: 1:00:00
 cycle: 0:00:00
-programs: GL: vellumir --root \n
+programs: GL: $hacks/vellumir --root \n
 SETTINGS
   chmod -R a+rX "$home"
 
@@ -246,7 +248,7 @@ SETTINGS
   [ "$failures" -eq 0 ] || { echo "daemon log:"; tail -n 20 "$work/daemon.log"; }
 }
 
-as_daemon_user() { runuser -u nobody -- env HOME="$home" PATH="$hacks:/usr/bin:/bin" DISPLAY="$DISPLAY" "$@"; }
+as_daemon_user() { runuser -u nobody -- env HOME="$home" PATH=/usr/bin:/bin DISPLAY="$DISPLAY" "$@"; }
 daemon_answers() { as_daemon_user xscreensaver-command -time >/dev/null 2>&1; }
 daemon_hacks() {  # the pids of hacks run from our install
   local pid
