@@ -135,16 +135,16 @@ screenshot() {  # file [geometry [window]]
 
 differs() { ! compare -metric AE "$1" "$2" null: 2>/dev/null; }
 
-drawn_shot() {  # file [geometry [window]]: takes the shot; true when it shows more than one colour
-  screenshot "PNG24:$1" "${@:2}" && [ "$(convert "$1" -format %k info:)" -gt 1 ]
+drawn_shot() {  # file [geometry [window]]: takes the shot; true when it is not all black
+  screenshot "PNG24:$1" "${@:2}" && drawn "$1"
 }
 
 changed_shot() {  # earlier file, file [geometry [window]]: takes the shot; true when it differs
   screenshot "PNG24:$2" "${@:3}" && differs "$1" "$2"
 }
 
-# True once a drawn picture is followed by another: a window before its first frame, or a frame
-# that is never followed by a second, does not count.
+# True once a drawn picture is followed by another: a window before its first frame (black), or
+# a frame that is never followed by a second, does not count.
 animates() {  # [geometry [window]]
   eventually drawn_shot "$run/first.png" "$@" && eventually changed_shot "$run/first.png" "$run/second.png" "$@"
 }
