@@ -135,18 +135,19 @@ screenshot() {  # file [geometry [window]]
 
 differs() { ! compare -metric AE "$1" "$2" null: 2>/dev/null; }
 
+# Shots polled for are PPM: a busy machine takes seconds to compress a full-screen PNG.
 drawn_shot() {  # file [geometry [window]]: takes the shot; true when it is not all black
-  screenshot "PNG24:$1" "${@:2}" && drawn "$1"
+  screenshot "PPM:$1" "${@:2}" && drawn "$1"
 }
 
 changed_shot() {  # earlier file, file [geometry [window]]: takes the shot; true when it differs
-  screenshot "PNG24:$2" "${@:3}" && differs "$1" "$2"
+  screenshot "PPM:$2" "${@:3}" && differs "$1" "$2"
 }
 
 # True once a drawn picture is followed by another: a window before its first frame (black), or
 # a frame that is never followed by a second, does not count.
 animates() {  # [geometry [window]]
-  eventually drawn_shot "$run/first.png" "$@" && eventually changed_shot "$run/first.png" "$run/second.png" "$@"
+  eventually drawn_shot "$run/first.ppm" "$@" && eventually changed_shot "$run/first.ppm" "$run/second.ppm" "$@"
 }
 
 log_has() { grep -q "$@" "$log"; }  # grep arguments: true once the log holds such a line
@@ -162,7 +163,7 @@ has_geometry() { [ "$(geometry_of "$1")" = "$2" ]; }  # window, geometry as geom
 
 # Input is acted on only once the saver's window is active and its loop runs: it draws then.
 wait_until_drawing() {
-  eventually drawn_shot "$run/drawing.png" 200x200+0+0
+  eventually drawn_shot "$run/drawing.ppm" 200x200+0+0
   xdotool windowfocus --sync "$window" 2>/dev/null
 }
 
@@ -494,7 +495,7 @@ host_in_run() {  # host.exe arguments: runs it from the run folder, prints its e
 brightest() { convert "$1" -format '%[max]' info: 2>/dev/null || echo none; }
 all_black() { [ "$(brightest "$1")" = 0 ]; }
 drawn() { [[ $(brightest "$1") =~ ^[1-9] ]]; }
-black_shot() { screenshot "PNG24:$1" && all_black "$1"; }
+black_shot() { screenshot "PPM:$1" && all_black "$1"; }
 
 scenario_saver_without_opengl_stays_black_and_ends() {
   local case
@@ -509,7 +510,7 @@ scenario_saver_without_opengl_stays_black_and_ends() {
     launch /s
     expect_window "$failure fails" || { end_run; continue; }
     check "$failure fails: the window covers the screen" test "$(geometry_of "$window")" = "0,0 ${screen_width}x${screen_height}"
-    check "$failure fails: the screen is black" eventually black_shot "$run/screen.png"
+    check "$failure fails: the screen is black" eventually black_shot "$run/screen.ppm"
     press_key "$window"
     check "$failure fails: a key press ends it with exit code 0" test "$(wait_for_exit)" = 0
     check "$failure fails: the stand-in saw that step fail" grep -qx "${case#*|}" "$log"
@@ -552,7 +553,7 @@ scenario_display_change_keeps_the_primary_display_covered() {
       check "$1 x $2: the window follows" eventually has_geometry "$window" "0,0 ${1}x${2}"
       check "$1 x $2: the picture still changes" animates
       check "$1 x $2: the picture reaches the top right corner" \
-        eventually drawn_shot "$run/corner.png" "64x64+$(($1 - 64))+0"
+        eventually drawn_shot "$run/corner.ppm" "64x64+$(($1 - 64))+0"
     done
     press_key "$window"
     check "a key press ends it with exit code 0" test "$(wait_for_exit)" = 0

@@ -68,7 +68,8 @@ own_window() { xdotool search --name '^Vellumir$' 2>/dev/null | head -n 1; }
 
 own_window_shown() { window=$(own_window); [ -n "$window" ]; }
 
-shot() { import -window "$1" ${3:+-crop "$3"} "PNG24:$2" 2>/dev/null; }
+# PPM: a busy machine takes seconds to compress a full-screen PNG.
+shot() { import -window "$1" ${3:+-crop "$3"} "PPM:$2" 2>/dev/null; }
 
 # On llvmpipe every pixel the mesh covers is at least about 0.2 of full intensity in its
 # brightest channel, so any darker pixel is a gap or an uncovered part of the window.
@@ -91,9 +92,9 @@ scenario_own_window() {
     check "own window ($ending): appears, titled Vellumir" eventually own_window_shown
     [ -n "$window" ] || continue
     if [ "$ending" = "key q" ]; then
-      check "own window: fully covered" eventually shows_covered "$window" "$work/own-1.png"
-      check "own window: 1280 x 720" test "$(size_of "$work/own-1.png")" = 1280x720
-      check "own window: animates" eventually shows_other_than "$window" "$work/own-2.png" "$work/own-1.png"
+      check "own window: fully covered" eventually shows_covered "$window" "$work/own-1.ppm"
+      check "own window: 1280 x 720" test "$(size_of "$work/own-1.ppm")" = 1280x720
+      check "own window: animates" eventually shows_other_than "$window" "$work/own-2.ppm" "$work/own-1.ppm"
     fi
     if [ "$ending" = close ]; then
       "$host_window" close "$window"
@@ -111,47 +112,47 @@ scenario_own_window() {
 scenario_foreign_window_and_resize() {
   make_host 400 300 0 default
   launch --window-id "$((host))" --rows 60
-  check "--window-id (decimal): the other client's window is covered" eventually shows_covered "$host" "$work/given.png"
+  check "--window-id (decimal): the other client's window is covered" eventually shows_covered "$host" "$work/given.ppm"
   xdotool windowsize "$host" 900 500
-  check "--window-id: still covered after the resize" eventually shows_covered "$host" "$work/given-resized.png"
-  check "--window-id: the window was resized" test "$(size_of "$work/given-resized.png")" = 900x500
+  check "--window-id: still covered after the resize" eventually shows_covered "$host" "$work/given-resized.ppm"
+  check "--window-id: the window was resized" test "$(size_of "$work/given-resized.ppm")" = 900x500
   kill "$host_pid"
   wait_for_hack
   check "--window-id: the window's end ends the hack with exit code 0" test "$code" = 0
 
   make_host 500 300 0 single-buffered
   launch --window-id "$host"
-  check "--window-id (hex) on a single-buffered visual: covered" eventually shows_covered "$host" "$work/single.png"
+  check "--window-id (hex) on a single-buffered visual: covered" eventually shows_covered "$host" "$work/single.ppm"
 }
 
 scenario_root_and_xscreensaver_window() {
   make_host 640 400 0 default
-  shot root "$work/outside-before.png" 600x600+660+400
+  shot root "$work/outside-before.ppm" 600x600+660+400
   XSCREENSAVER_WINDOW=$host launch --root
   check "--root with XSCREENSAVER_WINDOW: that window is covered" \
-    eventually shows_covered "$host" "$work/daemon-window.png"
-  shot root "$work/outside-after.png" 600x600+660+400
+    eventually shows_covered "$host" "$work/daemon-window.ppm"
+  shot root "$work/outside-after.ppm" 600x600+660+400
   check "--root with XSCREENSAVER_WINDOW: nothing drawn outside it" \
-    compare -metric AE "$work/outside-before.png" "$work/outside-after.png" null: 2>/dev/null
+    compare -metric AE "$work/outside-before.ppm" "$work/outside-after.ppm" null: 2>/dev/null
   kill -TERM "$hack_pid"
   wait_for_hack
   kill "$host_pid"
 
   launch -root
-  check "--root without XSCREENSAVER_WINDOW: the whole root is covered" eventually shows_covered root "$work/root.png"
-  check "--root: the root is the whole screen" test "$(size_of "$work/root.png")" = "${screen_width}x${screen_height}"
+  check "--root without XSCREENSAVER_WINDOW: the whole root is covered" eventually shows_covered root "$work/root.ppm"
+  check "--root: the root is the whole screen" test "$(size_of "$work/root.ppm")" = "${screen_width}x${screen_height}"
 }
 
 scenario_signals() {
   launch --root
-  eventually shows_covered root "$work/root.png"
+  eventually shows_covered root "$work/root.ppm"
   kill -TERM "$hack_pid"
   wait_for_hack
   check "--root: SIGTERM ends it by the signal" test "$code" = 143
 
   make_host 500 300 0 single-buffered
   launch --window-id "$host"
-  eventually shows_covered "$host" "$work/given.png"
+  eventually shows_covered "$host" "$work/given.ppm"
   kill -TERM "$hack_pid"
   wait_for_hack
   check "--window-id: SIGTERM ends it by the signal" test "$code" = 143
@@ -160,7 +161,7 @@ scenario_signals() {
   # The loop must wake for the signal, not sleep out its delay: once the first frame is drawn,
   # the next is ten seconds away, and the end must come well before it.
   launch --delay 10000000
-  eventually own_window_shown && eventually shows_covered "$window" "$work/slow.png"
+  eventually own_window_shown && eventually shows_covered "$window" "$work/slow.ppm"
   kill -TERM "$hack_pid"
   local start=$SECONDS
   wait_for_hack
@@ -241,7 +242,7 @@ SETTINGS
   check "the daemon answers" eventually daemon_answers
   as_daemon_user xscreensaver-command -activate >/dev/null 2>&1
   check "-activate runs the hack" eventually daemon_runs_hacks
-  check "-activate: the lattice covers the whole screen" eventually shows_covered root "$work/daemon.png"
+  check "-activate: the lattice covers the whole screen" eventually shows_covered root "$work/daemon.ppm"
   as_daemon_user xscreensaver-command -deactivate >/dev/null 2>&1
   check "-deactivate ends the hack" eventually daemon_runs_no_hacks
   as_daemon_user xscreensaver-command -exit >/dev/null 2>&1
