@@ -19,54 +19,10 @@ namespace {
 // Moves between float memory and double lanes, rounds lanes to float precision, and rounds the
 // low end of an interval while clearing the lanes whose high end rounds elsewhere, with the
 // processor's own conversions (round to nearest even, as the x87 stores; NaN is never alike).
+// Each kernel's file defines it for its own set: a packager's -march may enable wider sets in
+// every file, so the compiler's macros cannot tell which kernel is being built.
 template <class Arch>
 struct FloatLanes;
-
-#if defined(__AVX512F__)
-template <>
-struct FloatLanes<xsimd::avx512dq> {
-  using Batch = xsimd::batch<double, xsimd::avx512dq>;
-  static Batch Load(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
-  static void Store(float* p, const Batch& v) { _mm256_storeu_ps(p, _mm512_cvtpd_ps(v)); }
-  static Batch Round(const Batch& v) { return _mm512_cvtps_pd(_mm512_cvtpd_ps(v)); }
-  static Batch RoundAlike(const Batch& low, const Batch& high, xsimd::batch_bool<double, xsimd::avx512dq>& alike) {
-    const __m256 rounded = _mm512_cvtpd_ps(low);
-    alike = alike & xsimd::batch_bool<double, xsimd::avx512dq>(static_cast<__mmask8>(
-                        _mm256_movemask_ps(_mm256_cmp_ps(rounded, _mm512_cvtpd_ps(high), _CMP_EQ_OQ))));
-    return _mm512_cvtps_pd(rounded);
-  }
-};
-#elif defined(__AVX2__)
-template <>
-struct FloatLanes<xsimd::avx2> {
-  using Batch = xsimd::batch<double, xsimd::avx2>;
-  static Batch Load(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
-  static void Store(float* p, const Batch& v) { _mm_storeu_ps(p, _mm256_cvtpd_ps(v)); }
-  static Batch Round(const Batch& v) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(v)); }
-  static Batch RoundAlike(const Batch& low, const Batch& high, xsimd::batch_bool<double, xsimd::avx2>& alike) {
-    const __m128 rounded = _mm256_cvtpd_ps(low);
-    const __m128 same = _mm_cmpeq_ps(rounded, _mm256_cvtpd_ps(high));
-    alike = alike & xsimd::batch_bool<double, xsimd::avx2>(_mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_castps_si128(same))));
-    return _mm256_cvtps_pd(rounded);
-  }
-};
-#else
-template <>
-struct FloatLanes<xsimd::sse2> {
-  using Batch = xsimd::batch<double, xsimd::sse2>;
-  static Batch Load(const float* p) {
-    return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
-  }
-  static void Store(float* p, const Batch& v) { _mm_storel_pi(reinterpret_cast<__m64*>(p), _mm_cvtpd_ps(v)); }
-  static Batch Round(const Batch& v) { return _mm_cvtps_pd(_mm_cvtpd_ps(v)); }
-  static Batch RoundAlike(const Batch& low, const Batch& high, xsimd::batch_bool<double, xsimd::sse2>& alike) {
-    const __m128 rounded = _mm_cvtpd_ps(low);
-    const __m128 same = _mm_cmpeq_ps(rounded, _mm_cvtpd_ps(high));
-    alike = alike & xsimd::batch_bool<double, xsimd::sse2>(_mm_castps_pd(_mm_unpacklo_ps(same, same)));
-    return _mm_cvtps_pd(rounded);
-  }
-};
-#endif
 
 // Four node pipelines interleaved per call.
 constexpr int Width = 4;

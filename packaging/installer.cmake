@@ -12,8 +12,6 @@ if(MAKENSIS)
     COMMAND ${MAKENSIS} -V2 -INPUTCHARSET UTF8
             -DVERSION=${PROJECT_VERSION}
             -DSCREEN_SAVER=$<TARGET_FILE:vellumir>
-            -DICON=${CMAKE_CURRENT_SOURCE_DIR}/packaging/vellumir.ico
-            -DLICENSE=${CMAKE_CURRENT_SOURCE_DIR}/LICENSE
             -DOUTPUT=${setup_program}
             ${installer_script}
     DEPENDS vellumir ${installer_script} ${CMAKE_CURRENT_SOURCE_DIR}/packaging/vellumir.ico

@@ -2,9 +2,12 @@
 ; to System32, where the system's settings list finds it, and the uninstall entry to HKLM.
 ; Otherwise, or with /CurrentUser, it installs for the current user alone under the user's
 ; programs folder and HKCU. It makes Vellumir the current screen saver unless told not to (the
-; components page, or /NoActivate on the command line).
+; components page, or /NoActivate on the command line). Either way a Start-menu entry opens the
+; screen-saver settings with Vellumir selected: the settings list only the system folders' savers
+; and the current one, so a per-user saver that is not current could not be picked otherwise.
 ;
-; The build passes VERSION, SCREEN_SAVER (the .scr), ICON, LICENSE and OUTPUT with -D.
+; The build passes VERSION, SCREEN_SAVER (the .scr) and OUTPUT with -D, and SIGN (a command
+; that signs the file it is given in place) for a signed release.
 
 Unicode true
 Target amd64-unicode
@@ -14,20 +17,29 @@ ManifestDPIAware true
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellumir"
 !define DESKTOP_KEY "Control Panel\Desktop"
 !define SPI_SETSCREENSAVEACTIVE 17
+!define SPIF_SENDCHANGE 2
 !define SPIF_UPDATEINIFILE_SENDCHANGE 3
+!define PUBLISHER "The Vellumir developers"
+!define SETTINGS_SHORTCUT "$SMPROGRAMS\Vellumir screen saver settings.lnk"
 
 Name "Vellumir"
 Caption "Vellumir ${VERSION} Setup"
 OutFile "${OUTPUT}"
 BrandingText "Vellumir ${VERSION}"
 
+!ifdef SIGN
+  ; makensis stops when signing fails rather than ship an unsigned file.
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
+!endif
+
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey ProductName "Vellumir"
 VIAddVersionKey ProductVersion "${VERSION}"
 VIAddVersionKey FileVersion "${VERSION}"
 VIAddVersionKey FileDescription "Vellumir screen saver setup"
-VIAddVersionKey CompanyName "The Vellumir developers"
-VIAddVersionKey LegalCopyright "Copyright (c) 2026 The Vellumir developers"
+VIAddVersionKey CompanyName "${PUBLISHER}"
+VIAddVersionKey LegalCopyright "Copyright (c) 2026 ${PUBLISHER}"
 
 !define MULTIUSER_EXECUTIONLEVEL Highest
 !define MULTIUSER_MUI
@@ -42,19 +54,30 @@ VIAddVersionKey LegalCopyright "Copyright (c) 2026 The Vellumir developers"
 !include LogicLib.nsh
 !include Sections.nsh
 
-!define MUI_ICON "${ICON}"
-!define MUI_UNICON "${ICON}"
+!define MUI_ICON "${__FILEDIR__}\vellumir.ico"
+!define MUI_UNICON "${__FILEDIR__}\vellumir.ico"
+!define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
+!define MUI_WELCOMEPAGE_TEXT "Vellumir is a screen saver: a full-screen, slowly changing lattice of \
+coloured, relief-shaded triangles.$\r$\n$\r$\nSetup will install it and can make it your screen \
+saver. Vellumir is free software under the MIT licence, whose text Setup puts in the installation \
+folder.$\r$\n$\r$\nClick Next to continue."
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Open the screen saver settings with Vellumir selected"
+!define MUI_FINISHPAGE_RUN_FUNCTION OpenScreenSaverSettings
 
-!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
+!insertmacro MUI_PAGE_WELCOME
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-Var saver ; the installed screen saver's full path
+Var saver      ; the installed screen saver's full path
+Var shortSaver ; the same in short form where the volume has one: no blanks, which the system's
+               ; launcher of screen savers and InstallScreenSaver do not quote
 
 Section "Vellumir screen saver" SectionSaver
   SectionIn RO
@@ -67,14 +90,21 @@ Section "Vellumir screen saver" SectionSaver
     SetOutPath "$INSTDIR"
   ${EndIf}
   File "${SCREEN_SAVER}"
+  GetFullPathName /SHORT $shortSaver "$saver"
+  ${If} $shortSaver == ""
+    StrCpy $shortSaver "$saver"
+  ${EndIf}
 
   SetOutPath "$INSTDIR"
+  File /oname=LICENSE.txt "${__FILEDIR__}\..\LICENSE"
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  CreateShortcut "${SETTINGS_SHORTCUT}" "$SYSDIR\rundll32.exe" \
+    "desk.cpl,InstallScreenSaver $shortSaver" "$saver"
 
   ; SHCTX is HKLM for all users and HKCU for the current user alone.
   WriteRegStr SHCTX "${UNINSTALL_KEY}" DisplayName "Vellumir"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" DisplayVersion "${VERSION}"
-  WriteRegStr SHCTX "${UNINSTALL_KEY}" Publisher "The Vellumir developers"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" Publisher "${PUBLISHER}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" DisplayIcon "$saver"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" InstallLocation "$INSTDIR"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" UninstallString '"$INSTDIR\uninstall.exe"'
@@ -86,16 +116,24 @@ Section "Vellumir screen saver" SectionSaver
 SectionEnd
 
 Section "Make Vellumir the current screen saver" SectionActivate
-  ; The short form has no blanks, which the system's launcher of screen savers does not quote.
-  GetFullPathName /SHORT $0 "$saver"
-  ${If} $0 == ""
-    StrCpy $0 "$saver"
+  ; The uninstaller puts back the ScreenSaveActive found here ("" for none). A reinstall keeps
+  ; the first one found, not the "1" its predecessor wrote.
+  ClearErrors
+  ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "ScreenSaveActiveBefore"
+  ${If} ${Errors}
+    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "ScreenSaveActiveBefore" "$0"
   ${EndIf}
-  WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$0"
+  WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$shortSaver"
   WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
   ; The running session learns it now, not at the next sign-in.
   System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 1, p 0, i ${SPIF_UPDATEINIFILE_SENDCHANGE})'
 SectionEnd
+
+Function OpenScreenSaverSettings
+  ; What Explorer's Install verb of a .scr runs.
+  Exec '"$SYSDIR\rundll32.exe" desk.cpl,InstallScreenSaver $shortSaver'
+FunctionEnd
 
 ; After the sections, whose numbers it needs.
 Function .onInit
@@ -135,11 +173,33 @@ Section Uninstall
     ${If} $0 == $saver
     ${OrIf} $0 == $1
       DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+      Call un.RestoreScreenSaveActive
     ${EndIf}
   ${EndIf}
 
   Delete "$saver"
+  Delete "${SETTINGS_SHORTCUT}"
+  Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd
+
+Function un.RestoreScreenSaveActive
+  ClearErrors
+  ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "ScreenSaveActiveBefore"
+  ${If} ${Errors}
+    Return ; this install never made Vellumir current
+  ${EndIf}
+  StrCpy $1 0
+  ${If} $0 == 1
+    StrCpy $1 1
+  ${EndIf}
+  ; The running session first, without writing the value, which is put back as it was found.
+  System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i $1, p 0, i ${SPIF_SENDCHANGE})'
+  ${If} $0 == ""
+    DeleteRegValue HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+  ${Else}
+    WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "$0"
+  ${EndIf}
+FunctionEnd

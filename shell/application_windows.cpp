@@ -4,12 +4,17 @@
 
 TApplication Application;
 
-void TApplication::CreateForm() {
+bool TApplication::CreateForm() {
   // A hidden window under the application's title owns the form, so the title names the
   // program to the system while the full-screen form itself stays off the taskbar.
   ownerWindow_ = CreateWindowExA(0, "STATIC", Title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
   mainForm_ = std::make_unique<TForm1>(ownerWindow_);
+  if (mainForm_->Handle()) return true;
+  // Without its window the saver would draw on the desktop and wait for a close that never comes.
+  mainForm_.reset();
+  DestroyWindow(ownerWindow_);
+  return false;
 }
 
 void TApplication::Run() {

@@ -13,8 +13,9 @@ class TApplication {
  public:
   std::string Title;
 
-  // Creates the saver window; being the first form, it becomes the main form.
-  void CreateForm();
+  // Creates the saver window; being the first form, it becomes the main form. False when the
+  // system would not make the window: there is then no main form.
+  bool CreateForm();
   // With a main form: shows it and dispatches messages until it has closed. Without one:
   // returns at once.
   void Run();

@@ -23,8 +23,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RunPreview(second);
   } else if (letter == 'A') {
     ChangePassword(reinterpret_cast<HWND>(static_cast<intptr_t>(ParseWindowHandle(second))));
-  } else {
-    Application.CreateForm();
+  } else if (!Application.CreateForm()) {
+    return 1;
   }
   Application.Run();
   return 0;

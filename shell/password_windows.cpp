@@ -1,6 +1,7 @@
 #include "shell/password_windows.h"
 
 #include <cstdint>
+#include <string>
 
 #include "shell/shell_logic.h"
 
@@ -11,6 +12,33 @@ using PwdChangePasswordProc = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
 
 // LoadLibrary's old contract: handle values up to 32 are error codes.
 bool IsLoaded(HMODULE module) { return reinterpret_cast<uintptr_t>(module) > 32; }
+
+// The folders as paths ending in a backslash; empty when the path does not fit.
+std::string ProgramFolder() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  const std::string file(path, length < sizeof path ? length : 0);
+  const size_t slash = file.rfind('\\');
+  return slash == std::string::npos ? "" : file.substr(0, slash + 1);
+}
+
+std::string SystemFolder() {
+  char path[MAX_PATH];
+  const UINT length = GetSystemDirectoryA(path, sizeof path);
+  return length > 0 && length < sizeof path ? std::string(path, length) + "\\" : "";
+}
+
+// The password modules run with the user's rights when the saver is dismissed, so they are taken
+// only from the saver's own folder or the system's, never from the current directory or PATH.
+HMODULE LoadTrustedModule(const char* name) {
+  HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+  // A loader without those flags: the same two folders, in the same order, by full path.
+  for (const std::string& folder : {ProgramFolder(), SystemFolder()}) {
+    if (!folder.empty() && (module = LoadLibraryA((folder + name).c_str()))) return module;
+  }
+  return nullptr;
+}
 
 bool IsPasswordSwitchedOn(HKEY key) {
   unsigned char buffer[4] = {};
@@ -26,7 +54,7 @@ bool VerifyPassword(HWND owner) {
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &key) != ERROR_SUCCESS) return true;
   bool result = true;
   if (IsPasswordSwitchedOn(key)) {
-    HMODULE module = LoadLibraryA("PASSWORD.CPL");
+    HMODULE module = LoadTrustedModule("PASSWORD.CPL");
     if (IsLoaded(module)) {
       const auto verify = reinterpret_cast<VerifyScreenSavePwdProc>(
           reinterpret_cast<void*>(GetProcAddress(module, "VerifyScreenSavePwd")));
@@ -41,7 +69,7 @@ bool VerifyPassword(HWND owner) {
 }
 
 void ChangePassword(HWND owner) {
-  HMODULE module = LoadLibraryA("MPR.DLL");
+  HMODULE module = LoadTrustedModule("MPR.DLL");
   if (!IsLoaded(module)) return;
   const auto change = reinterpret_cast<PwdChangePasswordProc>(
       reinterpret_cast<void*>(GetProcAddress(module, "PwdChangePasswordA")));

@@ -1,6 +1,7 @@
 #include "shell/saver_form_windows.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "lattice/lattice.h"
 #include "scene/gl.h"
@@ -35,7 +36,11 @@ TForm1::TForm1(HWND owner) {
   RegisterFormClass(instance, WindowProcedure);
   // Borderless and above every other window, the taskbar included.
   handle_ = CreateWindowExA(WS_EX_TOPMOST, ClassName, "Vellumir", WS_POPUP, 0, 0, 0, 0, owner, nullptr, instance, this);
+  if (!handle_) return;
   SetTimer(handle_, Timer1, Timer1Interval, nullptr);
+  // Nobody sees frames drawn while the display is off: the system says when it is.
+  consoleDisplayNotice_ = RegisterPowerSettingNotification(handle_, &GUID_CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE);
+  sessionDisplayNotice_ = RegisterPowerSettingNotification(handle_, &GUID_SESSION_DISPLAY_STATUS, DEVICE_NOTIFY_WINDOW_HANDLE);
   FormCreate();
 }
 
@@ -60,6 +65,10 @@ LRESULT CALLBACK TForm1::WindowProcedure(HWND window, UINT message, WPARAM wPara
     case WM_CLOSE:
       form->Close();
       return 0;
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_POWERSETTINGCHANGE && lParam)
+        form->FollowDisplayPower(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
+      return TRUE;
     case WM_DISPLAYCHANGE:
       form->FollowDisplayChange();
       return 0;
@@ -107,14 +116,32 @@ void TForm1::FollowDisplayChange() {
   if (contextCurrent_) glViewport(0, 0, ScreenWidth, ScreenHeight);
 }
 
+void TForm1::FollowDisplayPower(const POWERBROADCAST_SETTING& setting) {
+  DisplayPower* source = nullptr;
+  if (IsEqualGUID(setting.PowerSetting, GUID_CONSOLE_DISPLAY_STATE)) source = &consoleDisplay_;
+  if (IsEqualGUID(setting.PowerSetting, GUID_SESSION_DISPLAY_STATUS)) source = &sessionDisplay_;
+  DWORD state;
+  if (!source || setting.DataLength != sizeof state) return;
+  std::memcpy(&state, setting.Data, sizeof state);
+  // 0 off, 1 on, 2 dimmed; anything else is no state we know.
+  if (state == 0) *source = DisplayPower::Off;
+  if (state == 1 || state == 2) *source = DisplayPower::On;
+}
+
+bool TForm1::IsDisplayOff() const {
+  // Either display on keeps the frames going: a remote session's screen is seen while the
+  // console's is dark.
+  const bool anyOff = consoleDisplay_ == DisplayPower::Off || sessionDisplay_ == DisplayPower::Off;
+  return anyOff && consoleDisplay_ != DisplayPower::On && sessionDisplay_ != DisplayPower::On;
+}
+
 void TForm1::EndSession() {
   // The session may end as soon as this returns, so the contexts and the running flag are let
   // go here; the window goes with the process, as hiding it now would hold up the session's end.
   if (closeRequested_) return;
   closeRequested_ = true;
   ShowCursor(TRUE);
-  bool canClose = true;
-  FormCloseQuery(canClose);
+  FormCloseQuery();
   PostQuitMessage(0);
 }
 
@@ -136,7 +163,7 @@ void TForm1::FormShow() {
 void TForm1::InitGL() { ::InitGL(); }
 
 void TForm1::Timer1Timer() {
-  if (closeRequested_ || !contextCurrent_) return;
+  if (closeRequested_ || !contextCurrent_ || IsDisplayOff()) return;
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   RenderFrame();
   SwapBuffers(wglGetCurrentDC());
@@ -173,24 +200,12 @@ void TForm1::DismissSaver() {
 void TForm1::Close() {
   if (closeRequested_) return;
   closeRequested_ = true;
-  bool canClose = true;
-  FormCloseQuery(canClose);
-  if (!canClose) {
-    closeRequested_ = false;
-    return;
-  }
-  CloseAction action = CloseAction::Hide;
-  FormClose(action);
-  // Closing the main form ends the application either way.
-  if (action == CloseAction::Free) {
-    DestroyWindow(handle_);
-  } else {
-    ShowWindow(handle_, SW_HIDE);
-    PostQuitMessage(0);
-  }
+  // The close is always allowed.
+  FormCloseQuery();
+  FormClose();
 }
 
-void TForm1::FormCloseQuery(bool& canClose) {
+void TForm1::FormCloseQuery() {
   if (FormRC) {
     wglMakeCurrent(FormDC, nullptr);
     wglDeleteContext(FormRC);
@@ -201,8 +216,12 @@ void TForm1::FormCloseQuery(bool& canClose) {
     ReleaseDC(handle_, FormDC);
     FormDC = nullptr;
   }
+  for (HPOWERNOTIFY* notice : {&consoleDisplayNotice_, &sessionDisplayNotice_}) {
+    if (*notice) UnregisterPowerSettingNotification(*notice);
+    *notice = nullptr;
+  }
   SystemParametersInfoA(SpiScreenSaverRunning, 0, nullptr, 0);
-  canClose = true;
 }
 
-void TForm1::FormClose(CloseAction& action) { action = CloseAction::Free; }
+// Destroying the main form ends the main loop, and so the program.
+void TForm1::FormClose() { DestroyWindow(handle_); }

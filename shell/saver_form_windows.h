@@ -6,7 +6,8 @@
 
 class TForm1 {
  public:
-  // Creates the window, hidden, and runs FormCreate. `owner` keeps it off the taskbar.
+  // Creates the window, hidden, and runs FormCreate. `owner` keeps it off the taskbar. When the
+  // window cannot be made, Handle() is null and nothing else has been done.
   explicit TForm1(HWND owner);
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
@@ -14,12 +15,13 @@ class TForm1 {
   HWND Handle() const { return handle_; }
   // Shows the window and runs FormShow.
   void Show();
-  // Asks the window to close: FormCloseQuery, FormClose, then the window is freed or hidden.
+  // Asks the window to close: FormCloseQuery, then FormClose frees the window.
   void Close();
   void InitGL();
 
  private:
-  enum class CloseAction { Hide, Free };
+  // A source's last word on the display's power; dimmed counts as on.
+  enum class DisplayPower { Unknown, Off, On };
 
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void FormCreate();
@@ -30,8 +32,10 @@ class TForm1 {
   void Timer1Timer();
   void FormKeyDown();
   void FormMouseMove();
-  void FormCloseQuery(bool& canClose);
-  void FormClose(CloseAction& action);
+  void FollowDisplayPower(const POWERBROADCAST_SETTING& setting);
+  bool IsDisplayOff() const;
+  void FormCloseQuery();
+  void FormClose();
   void DismissSaver();
   bool IsActive() const { return GetActiveWindow() == handle_; }
 
@@ -42,6 +46,9 @@ class TForm1 {
   // window stays black and still ends on input.
   bool contextCurrent_ = false;
   POINT StartCursor{};
+  // The console's display and the session's (a remote session's differs from the console's).
+  HPOWERNOTIFY consoleDisplayNotice_ = nullptr, sessionDisplayNotice_ = nullptr;
+  DisplayPower consoleDisplay_ = DisplayPower::Unknown, sessionDisplay_ = DisplayPower::Unknown;
   // Set once the close has been asked for: later input and ticks, already queued, are ignored.
   bool closeRequested_ = false;
 };

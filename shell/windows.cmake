@@ -12,7 +12,7 @@ add_executable(vellumir WIN32
 set_target_properties(vellumir PROPERTIES SUFFIX ".scr")
 # Nothing beyond Windows' own DLLs: the compiler's runtime is linked in.
 target_link_options(vellumir PRIVATE -static)
-target_link_libraries(vellumir PRIVATE vellumir_animation vellumir_shell_logic opengl32 gdi32 user32 advapi32)
+target_link_libraries(vellumir PRIVATE vellumir_animation vellumir_shell_logic opengl32 gdi32 user32 advapi32 uuid)
 
 # The project's version reaches the resources, the manifest, the installer and the file names.
 configure_file(shell/vellumir.manifest.in vellumir.manifest @ONLY)
@@ -21,6 +21,7 @@ set_source_files_properties(shell/vellumir.rc PROPERTIES
   INCLUDE_DIRECTORIES "${CMAKE_CURRENT_BINARY_DIR};${CMAKE_CURRENT_SOURCE_DIR}/packaging"
   OBJECT_DEPENDS "${CMAKE_CURRENT_BINARY_DIR}/vellumir.manifest;${CMAKE_CURRENT_SOURCE_DIR}/packaging/vellumir.ico")
 
-enable_testing()
 include(packaging/installer.cmake)
-add_subdirectory(tests/wine)
+if(BUILD_TESTING)
+  add_subdirectory(tests/wine)
+endif()

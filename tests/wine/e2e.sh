@@ -328,14 +328,22 @@ scenario_text_zero_requires_the_password() {
 
 scenario_missing_password_pieces_fail_open() {
   local case
-  for case in no-export no-module; do
+  # a module without the export | none | a refusing one only where none may be loaded from
+  for case in no-export no-module current-directory path-folder; do
     prepare_run "$case"
+    mkdir "$run/untrusted" && cp "$fixtures/PASSWORD.CPL" "$run/untrusted/"
     [ "$case" = no-export ] && cp "$fixtures/EMPTY.CPL" "$run/PASSWORD.CPL"
     set_password_value /t REG_DWORD /d 1
-    launch /s
+    export VELLUMIR_PASSWORD_ANSWER=0
+    case $case in
+      current-directory) (cd "$run/untrusted" && wine ../vellumir.scr /s </dev/null >/dev/null 2>&1; echo $? >"$run/exit") & ;;
+      path-folder) WINEPATH=$(winepath -w "$run/untrusted") launch /s ;;
+      *) launch /s ;;
+    esac
     expect_window "$case" || { end_run; continue; }
     press_key "$window"
     check "$case: a key press ends it" test "$(wait_for_exit)" = 0
+    check "$case: no module was called" test "$(log_lines VerifyScreenSavePwd)" = 0
     end_run
   done
   finish
@@ -529,6 +537,21 @@ scenario_saver_without_opengl_stays_black_and_ends() {
   finish
 }
 
+scenario_saver_without_its_window_ends_with_code_1() {
+  prepare_run no-saver-window
+  cp "$fixtures/OPENGL32.DLL" "$run/"
+  set_password_value none
+  export WINEDLLOVERRIDES='mscoree,mshtml=;opengl32=n' VELLUMIR_OPENGL_FAILURE=window
+  launch /s
+  local seen
+  seen=$(windows_until_exit)
+  check "exit code 1" test "$(wait_for_exit)" = 1
+  check "no window appeared" test -z "$seen"
+  check "the system knows no saver runs" test "$(host_in_run running)" = 0
+  check "nothing was drawn" grep -qx 'gl-calls=0 swaps=0' "$log"
+  finish
+}
+
 scenario_display_change_keeps_the_primary_display_covered() {
   prepare_run display-change
   set_password_value none
@@ -582,6 +605,81 @@ scenario_end_of_session_ends_it_at_once() {
   finish
 }
 
+# --- the display's power -------------------------------------------------------------------
+
+tell_display() {  # display_power.exe arguments: true when the saver answered TRUE
+  cp -n "$fixtures/display_power.exe" "$run/"
+  (cd "$run" && wine ./display_power.exe "$@" </dev/null >/dev/null 2>&1)
+}
+
+# A patch of the screen's middle: a whole screenshot of a busy screen takes seconds here.
+middle=256x256+$((screen_width / 2 - 128))+$((screen_height / 2 - 128))
+
+picture_is() {  # moving | still: two shots in a row say so within ten seconds; the last is now.png
+  screenshot "PNG24:$run/last.png" "$middle"
+  for _ in $(seq 50); do
+    sleep 0.2
+    screenshot "PNG24:$run/now.png" "$middle"
+    if differs "$run/last.png" "$run/now.png"; then [ "$1" = moving ]; else [ "$1" = still ]; fi && return 0
+    mv "$run/now.png" "$run/last.png"
+  done
+  return 1
+}
+
+saver_process() {  # this session's: other sessions may run on the same machine
+  local pid
+  for pid in $(pgrep -f 'vellumir\.scr'); do
+    grep -qz "^WINEPREFIX=$WINEPREFIX\$" "/proc/$pid/environ" 2>/dev/null && { echo "$pid"; return; }
+  done
+}
+
+same_picture() { compare -metric AE "$1" "$2" null: 2>/dev/null; }
+
+cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }  # utime + stime, all threads
+
+cpu_per_minute() {  # pid: milliseconds of CPU per minute, over E2E_CPU_SECONDS (5 unless set)
+  local ticks start
+  ticks=$(cpu_ticks "$1") start=$(date +%s%N)
+  sleep "${E2E_CPU_SECONDS:-5}"
+  echo $(( ($(cpu_ticks "$1") - ticks) * 1000 * 60000000000 / $(getconf CLK_TCK) / ($(date +%s%N) - start) ))
+}
+
+scenario_display_off_stops_the_frames() {
+  prepare_run display-power
+  set_password_value none
+  xdotool mousemove 200 200
+  launch /s
+  expect_window "display power" || return 1
+  local saver on off notice
+  saver=$(saver_process)
+  check "display on: the picture changes" picture_is moving
+  on=$(cpu_per_minute "$saver")
+  # another setting | a short payload | a long one | a state that is none of off, on, dimmed
+  # shellcheck disable=SC2086
+  for notice in "other 0" "console 0 2" "session 0 8" "console 3"; do
+    check "notice '$notice': answered TRUE" tell_display $notice
+    check "notice '$notice': the picture still changes" picture_is moving
+  done
+  check "session display off: answered TRUE" tell_display session 0
+  check "display off: the picture stands still" picture_is still
+  off=$(cpu_per_minute "$saver")
+  mv "$run/now.png" "$run/still.png"
+  screenshot "PNG24:$run/now.png" "$middle"
+  check "display off: still the same picture" same_picture "$run/still.png" "$run/now.png"
+  echo "CPU per minute: display on $on ms, display off $off ms"
+  check "display off: at most a tenth of the CPU" test $((off * 10)) -le "$on"
+  tell_display console 2
+  check "console display dimmed: the picture changes again" picture_is moving
+  tell_display session 1
+  tell_display console 0
+  check "console display off, the session's on: the picture still changes" picture_is moving
+  tell_display session 0
+  check "both displays off: the picture stands still" picture_is still
+  press_key "$window"
+  check "display off: a key press ends it with exit code 0" test "$(wait_for_exit)" = 0
+  finish
+}
+
 # --- installing ----------------------------------------------------------------------------
 
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellumir'
@@ -615,7 +713,20 @@ entry_is_complete() {  # hive: every value Add/Remove Programs shows, naming thi
   done
   test "$(registry_value "$1\\$uninstall_key" DisplayVersion)" = "$(cat "$binaries/version.txt")" &&
     test "$(winepath -u "$(registry_value "$1\\$uninstall_key" DisplayIcon)")" -ef "$installed" &&
-    [[ "$(registry_value "$1\\$uninstall_key" QuietUninstallString)" == *'" /S' ]]
+    [[ "$(registry_value "$1\\$uninstall_key" QuietUninstallString)" == *'" /S' ]] &&
+    strings -el "$installed" | grep -qxF "$(registry_value "$1\\$uninstall_key" Publisher)"
+}
+
+settings_shortcut() { find "$WINEPREFIX/drive_c" -name 'Vellumir screen saver settings.lnk'; }
+
+offered_saver_is() {  # file: waits for desk.cpl to be asked to offer a saver, and compares
+  local saver
+  for _ in $(seq 300); do
+    saver=$(sed -n 's/^InstallScreenSaver //p' "$log")
+    [ -n "$saver" ] && break
+    sleep 0.1
+  done
+  test -n "$saver" && test "$(winepath -u "$saver")" -ef "$1"
 }
 
 no_entry() { ! wine reg query "$1\\$uninstall_key" >/dev/null 2>&1; }
@@ -638,6 +749,7 @@ wait_for_uninstaller() {  # it re-runs from the temp folder and returns at once;
 scenario_setup_installs_runs_and_uninstalls() {
   local setup=$binaries/vellumir-$(cat "$binaries/version.txt")-setup.exe case
   local switches hive before installed_setting between after shown active quiet uninstaller
+  cp "$fixtures/desk.cpl" "$WINEPREFIX/drive_c/windows/system32/"
   # switches | hive | SCRNSAVE.EXE before | after installing | set in between | after uninstalling
   for case in "|HKLM|none|installed|-|none" "/CurrentUser|HKCU|none|installed|other|other" \
               "/NoActivate|HKLM|other|other|-|other"; do
@@ -663,6 +775,8 @@ scenario_setup_installs_runs_and_uninstalls() {
     active=0
     [ "$installed_setting" = installed ] && active=1
     check "$shown: ScreenSaveActive is $active" test "$(registry_value "$desktop_key" ScreenSaveActive)" = "$active"
+    wine start /wait /unix "$(settings_shortcut)" </dev/null >/dev/null 2>&1
+    check "$shown: the Start-menu entry offers it in the settings" offered_saver_is "$installed"
 
     rm -f "$run/exit"
     (cd "$run" && wine "$(winepath -w "$installed")" /s </dev/null >/dev/null 2>&1; echo $? >"$run/exit") &
@@ -681,8 +795,38 @@ scenario_setup_installs_runs_and_uninstalls() {
     check "$shown: its folder is gone" test ! -e "$(dirname "$uninstaller")"
     check "$shown: the entry is gone" no_entry "$hive"
     check "$shown: SCRNSAVE.EXE is $after" saver_setting_is "$after"
+    check "$shown: ScreenSaveActive is 0 again" test "$(registry_value "$desktop_key" ScreenSaveActive)" = 0
+    check "$shown: the Start-menu entry is gone" test -z "$(settings_shortcut)"
   done
+  rm -f "$WINEPREFIX/drive_c/windows/system32/desk.cpl"
   finish
+}
+
+signed_by() {  # certificate file: the Authenticode signature holds, checked against it alone
+  osslsigncode verify -CAfile "$1" -in "$2" >/dev/null 2>&1
+}
+unsigned() { ! signed_by "$@"; }
+
+scenario_signed_setup_installs_signed_programs() {
+  prepare_run signed  # which copies the build's saver, to show that signing leaves it alone
+  local sign=$(dirname "$0")/../../packaging/sign-release.sh signed=$run/signed folder
+  local setup=$run/signed/vellumir-$(cat "$binaries/version.txt")-setup.exe
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Vellumir test' \
+    -addext extendedKeyUsage=codeSigning -keyout "$run/key.pem" -out "$run/cert.pem" 2>/dev/null
+  openssl pkcs12 -export -inkey "$run/key.pem" -in "$run/cert.pem" -passout pass:secret -out "$run/key.pfx"
+  VELLUMIR_SIGNING_PFX=$run/key.pfx VELLUMIR_SIGNING_PASSWORD=wrong "$sign" "$binaries" "$signed" 2>/dev/null
+  check "a wrong password fails the signing" test $? -ne 0
+  check "signing succeeds" env VELLUMIR_SIGNING_PFX="$run/key.pfx" VELLUMIR_SIGNING_PASSWORD=secret "$sign" "$binaries" "$signed"
+  check "the saver is signed" signed_by "$run/cert.pem" "$signed/vellumir.scr"
+  check "the setup program is signed" signed_by "$run/cert.pem" "$setup"
+  check "the build stays unsigned" cmp -s "$binaries/vellumir.scr" "$run/vellumir.scr"
+  check "the signed setup program installs" wine "$setup" /S /CurrentUser /NoActivate </dev/null &>/dev/null
+  folder=$(winepath -u "$(registry_value "HKCU\\$uninstall_key" InstallLocation)")
+  check "it installs the signed saver" cmp -s "$folder/vellumir.scr" "$signed/vellumir.scr"
+  check "it installs a signed uninstaller" signed_by "$run/cert.pem" "$folder/uninstall.exe"
+  wine "$(winepath -w "$folder/uninstall.exe")" /S </dev/null &>/dev/null
+  check "the signed uninstaller removes it" wait_for_uninstaller "$folder/uninstall.exe"
+  [ "$failures" -eq 0 ]
 }
 
 # --- dispatch ------------------------------------------------------------------------------

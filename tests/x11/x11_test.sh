@@ -219,9 +219,9 @@ scenario_daemon() {
   home=$work/home
   local prefix=$home/prefix
   "$cmake" --install "$build" --prefix "$prefix" >/dev/null
-  check "the install holds the hack, its description and its manual page, and nothing else" \
+  check "the install holds the hack, its entry, description and manual page, and nothing else" \
     test "$(cd "$prefix" && find . -type f | sort | tr '\n' ' ')" = \
-    "./libexec/xscreensaver/vellumir ./share/man/man6/vellumir.6x ./share/xscreensaver/config/vellumir.xml "
+    "./libexec/xscreensaver/vellumir ./share/applications/screensavers/vellumir.desktop ./share/man/man6/vellumir.6x ./share/xscreensaver/config/vellumir.xml "
   hacks=$prefix/libexec/xscreensaver
   cat >"$home/.xscreensaver" <<SETTINGS
 mode: one

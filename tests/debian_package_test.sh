@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The Debian package built from this tree, installed with apt, run by the real XScreenSaver and
+# MATE's screen saver, and removed without a trace; as root only, one run at a time.
+set -u
+[ "$(id -u)" -eq 0 ] || { echo "skipped: installing a package needs root"; exit 77; }
+exec 9>/run/lock/vellumir-package-test.lock && flock 9
+dpkg -s vellumir >/dev/null 2>&1 && { echo "skipped: a Vellumir package is installed here already"; exit 77; }
+work=$(mktemp -d) failures=0 pids=() program=/usr/libexec/xscreensaver/vellumir
+home=$work/home mate_home=$work/mate-home entry=/usr/share/applications/screensavers/vellumir.desktop
+files="$program $entry /usr/share/doc/vellumir/changelog.gz /usr/share/doc/vellumir/copyright
+  /usr/share/man/man6/vellumir.6x.gz /usr/share/xscreensaver/config/vellumir.xml"
+mkdir "$home" "$mate_home" && chmod 755 "$work"
+
+check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi; }
+poll() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
+apt() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -q "$@" >>"$work/log" 2>&1; }
+# The screen savers' processes are not our children: they are found by the HOME they were given.
+started_with() { grep -lsz "^HOME=$1\$" /proc/[0-9]*/environ | cut -d/ -f3; }
+runs_program() { local p; for p in $(started_with "$1"); do [ "$(readlink "/proc/$p/exe")" = "$program" ] && return; done; false; }
+# The machine is left as it was found: nothing of ours running, no package, no files.
+cleanup() { kill "${pids[@]}" $(started_with "$home") $(started_with "$mate_home") 2>/dev/null; wait
+  dpkg -s vellumir >/dev/null 2>&1 && apt purge vellumir; rm -rf "$work"; }
+trap cleanup EXIT
+
+deb=$("$(dirname "$0")/../packaging/make-deb.sh" "$work" 2>>"$work/log") || { cat "$work/log"; exit 1; }
+check "apt-get installs it" apt install --no-install-recommends "$deb"
+check "dpkg -L lists the program, its description, manual page, entry, changelog and copyright" \
+  test "$(dpkg -L vellumir | while read -r path; do [ -d "$path" ] || echo "$path"; done | sort | xargs)" = "$(echo $files)"
+check "desktop-file-validate accepts the entry" desktop-file-validate "$entry"
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" </dev/null >/dev/null 2>&1 &
+pids+=($!)
+poll test -s "$work/display"
+export DISPLAY=:$(head -n 1 "$work/display")
+covered() { import -window root "PNG24:$work/screen.png" 2>/dev/null &&
+  [ "$(convert "$work/screen.png" -separate -evaluate-sequence Max -format '%[fx:minima>0.15]' info:)" = 1 ]; }
+as_nobody() { runuser -u nobody -- env HOME="$1" PATH=/usr/bin:/bin DISPLAY="$DISPLAY" XDG_CURRENT_DESKTOP=MATE "${@:2}"; }
+
+# XScreenSaver runs no hack as root; as nobody, with settings of its own, it finds the program.
+printf '%s\n' "mode: one" "selected: 0" "lock: False" "fade: False" "splash: False" "timeout: 1:00:00" \
+  'programs: GL: vellumir --root \n' >"$home/.xscreensaver"
+chmod -R a+rX "$home"
+as_nobody "$home" xscreensaver --no-splash </dev/null >>"$work/log" 2>&1 &
+pids+=($!)
+poll as_nobody "$home" xscreensaver-command -activate >/dev/null 2>&1
+check "XScreenSaver runs the installed program" poll runs_program "$home"
+check "... and the lattice covers the screen" poll covered
+as_nobody "$home" xscreensaver-command -exit >/dev/null 2>&1
+poll eval '! runs_program "$home"'
+
+# MATE's screen saver knows the entry as the theme named for its file; its settings must be writable.
+chown nobody: "$mate_home"
+as_nobody "$mate_home" dbus-run-session -- sh -c 'gsettings set org.mate.screensaver mode single
+  gsettings set org.mate.screensaver themes "[\"screensavers-vellumir\"]"
+  gsettings set org.mate.screensaver lock-enabled false
+  mate-screensaver --no-daemon & for _ in $(seq 100); do mate-screensaver-command -a && break; sleep 0.1; done; wait' \
+  </dev/null >>"$work/log" 2>&1 &
+pids+=($!)
+check "MATE's screen saver runs the installed program" poll runs_program "$mate_home"
+check "... and the lattice covers the screen" poll covered
+
+check "apt-get removes it" apt purge vellumir
+check "no package record is left" test -z "$(dpkg-query -W -f='${Status}' vellumir 2>/dev/null)"
+check "no file is left" test -z "$(ls -d $files /usr/share/doc/vellumir /var/lib/dpkg/info/vellumir.* 2>/dev/null)"
+echo "$failures failed"
+[ "$failures" -eq 0 ] || { tail -n 30 "$work/log"; exit 1; }
