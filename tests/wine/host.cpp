@@ -2,10 +2,12 @@
 //   host run FILE            starts the command line written in FILE exactly as it stands and
 //                            returns its exit code (no shell or Wine quoting in between);
 //   host preview W H ACTION  plays the settings dialog: a top-level window of W x H at (100, 100)
-//                            starts "vellumir.scr /p <its handle>" and reports what it sees in
-//                            VELLUMIR_FIXTURE_LOG. ACTION "destroy" destroys the window after
-//                            three seconds and reports how long the saver took to end;
-//                            "hold:SECONDS" keeps it that much longer first.
+//                            starts "vellumir.scr /p <its handle>", waits for the preview's
+//                            child window and reports what it sees in VELLUMIR_FIXTURE_LOG.
+//                            ACTION "destroy" then keeps the window until a file named "destroy"
+//                            appears in the current folder, destroys it and reports how long
+//                            the saver took to end; "hold:SECONDS" keeps it that long instead;
+//                            "stay" keeps it a minute and ends without destroying it.
 //   host endsession LPARAM   plays the end of the session for the running full-screen saver:
 //                            sends it WM_QUERYENDSESSION and WM_ENDSESSION with that LPARAM and
 //                            reports its answer and how long the saver took to end;
@@ -27,6 +29,9 @@
 
 namespace {
 
+// Every wait for the saver ends after this long: only a hang reaches it, even on a busy machine.
+constexpr DWORD PatienceMilliseconds = 60000;
+
 int RunCommandLine(const char* file) {
   std::ifstream stream(file, std::ios::binary);
   std::string line((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
@@ -40,13 +45,20 @@ int RunCommandLine(const char* file) {
   return static_cast<int>(code);
 }
 
-void PumpFor(DWORD milliseconds) {
-  const DWORD end = GetTickCount() + milliseconds;
-  while (GetTickCount() < end) {
+// Dispatches the host window's messages (the preview's own depend on them) until the condition
+// holds or the time is up.
+template <typename Condition>
+void PumpUntil(DWORD milliseconds, Condition condition) {
+  const DWORD start = GetTickCount();
+  while (!condition() && GetTickCount() - start < milliseconds) {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     Sleep(10);
   }
+}
+
+void PumpFor(DWORD milliseconds) {
+  PumpUntil(milliseconds, [] { return false; });
 }
 
 void ReportChild(HWND host) {
@@ -86,16 +98,26 @@ int PlaySettingsDialog(int width, int height, const char* action) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return 101;
-  PumpFor(3000);
+  const auto saverEnded = [&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; };
+  // A child is made hidden and shown at the end of its creation: report it once shown.
+  PumpUntil(PatienceMilliseconds, [&] {
+    HWND child = GetWindow(host, GW_CHILD);
+    return (child && (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE)) || saverEnded();
+  });
   ReportChild(host);
   const bool hold = std::strncmp(action, "hold:", 5) == 0;
+  const bool destroy = std::strcmp(action, "destroy") == 0;
   if (hold) PumpFor(static_cast<DWORD>(std::strtoul(action + 5, nullptr, 10)) * 1000);
-  if (hold || std::strcmp(action, "destroy") == 0) {
+  if (destroy) {
+    PumpUntil(PatienceMilliseconds,
+              [&] { return GetFileAttributesA("destroy") != INVALID_FILE_ATTRIBUTES || saverEnded(); });
+  }
+  if (hold || destroy) {
     // Hiding first keeps the system's own unmapping delay out of the measurement.
     ShowWindow(host, SW_HIDE);
     const DWORD start = GetTickCount();
     DestroyWindow(host);
-    const bool ended = WaitForSingleObject(process.hProcess, 5000) == WAIT_OBJECT_0;
+    const bool ended = WaitForSingleObject(process.hProcess, PatienceMilliseconds) == WAIT_OBJECT_0;
     DWORD code = 102;
     GetExitCodeProcess(process.hProcess, &code);
     AppendFixtureLog("ended=" + std::to_string(ended) + " milliseconds=" + std::to_string(GetTickCount() - start) +
@@ -108,7 +130,9 @@ int PlaySettingsDialog(int width, int height, const char* action) {
 
 int EndSession(LPARAM reason) {
   HWND saver = nullptr;
-  for (int attempt = 0; attempt < 100 && !saver; ++attempt, Sleep(100)) saver = FindWindowA("TForm1", "Vellumir");
+  for (const DWORD start = GetTickCount(); !saver && GetTickCount() - start < PatienceMilliseconds; Sleep(100)) {
+    saver = FindWindowA("TForm1", "Vellumir");
+  }
   if (!saver) return 103;
   DWORD processId = 0;
   GetWindowThreadProcessId(saver, &processId);
@@ -116,9 +140,9 @@ int EndSession(LPARAM reason) {
   if (!process) return 104;
   const DWORD start = GetTickCount();
   DWORD_PTR answer = 0;
-  SendMessageTimeoutA(saver, WM_QUERYENDSESSION, 0, reason, SMTO_ABORTIFHUNG, 5000, &answer);
-  SendMessageTimeoutA(saver, WM_ENDSESSION, TRUE, reason, SMTO_ABORTIFHUNG, 5000, nullptr);
-  const bool ended = WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+  SendMessageTimeoutA(saver, WM_QUERYENDSESSION, 0, reason, SMTO_ABORTIFHUNG, PatienceMilliseconds, &answer);
+  SendMessageTimeoutA(saver, WM_ENDSESSION, TRUE, reason, SMTO_ABORTIFHUNG, PatienceMilliseconds, nullptr);
+  const bool ended = WaitForSingleObject(process, PatienceMilliseconds) == WAIT_OBJECT_0;
   const DWORD milliseconds = GetTickCount() - start;
   DWORD code = 102;
   GetExitCodeProcess(process, &code);
