@@ -1,9 +1,18 @@
 #include "scene/scene.h"
 
+#include <algorithm>
+
 #include "lattice/lattice.h"
 #include "scene/gl.h"
 
-void InitGL() {
+double RowEndFreeHalfWidth(int32_t columns) {
+  // The row ends reach in to 0.5 - 1/(4 x columns) on alternate rows.
+  return std::min(SaverHalfWidth, 0.5 - 1.0 / (4.0 * std::max(columns, 1)));
+}
+
+void InitGL() { InitScene(SaverHalfWidth); }
+
+void InitScene(double halfWidth) {
   static const GLfloat lightAmbient[] = {0.2f, 0.2f, 0.2f, 1.0f};
   static const GLfloat lightDiffuse[] = {0.5f, 0.5f, 0.5f, 1.0f};
   static const GLfloat lightSpecular[] = {0.5f, 0.5f, 0.5f, 1.0f};
@@ -17,8 +26,7 @@ void InitGL() {
   glViewport(0, 0, ScreenWidth, ScreenHeight);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  // Slightly narrower than the lattice, so the zigzag ends of the shifted rows stay out of view.
-  glOrtho(-0.495, 0.495, -0.5, 0.5, -1.0, 2.0);
+  glOrtho(-halfWidth, halfWidth, -0.5, 0.5, -1.0, 2.0);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glEnable(GL_COLOR_MATERIAL);

@@ -1,5 +1,18 @@
 // The fixed scene: orthographic view of the unit square, one point light, a glowing material.
 #pragma once
 
-// Sets up the current rendering context for ScreenWidth x ScreenHeight.
+#include <cstdint>
+
+// The saver's view shows x from -0.495 to 0.495: a little less than the lattice, so the zigzag
+// ends of its shifted rows stay out of view once there are 50 columns or more.
+constexpr double SaverHalfWidth = 0.495;
+
+// The widest view, up to the saver's, that keeps the row ends of a lattice of this many columns
+// out of sight at any column count.
+double RowEndFreeHalfWidth(int32_t columns);
+
+// Sets up the current rendering context for ScreenWidth x ScreenHeight with the saver's view.
 void InitGL();
+
+// The same scene with a view from -halfWidth to halfWidth across the full width.
+void InitScene(double halfWidth);

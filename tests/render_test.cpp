@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 
 #include "lattice/lattice.h"
 #include "lattice/random.h"
@@ -11,14 +12,15 @@ namespace {
 // Emission alone lights every covered pixel to about 0.2 of full intensity; darker is a gap.
 constexpr int GapLevel = 40;
 
-Image Render(int32_t width, int32_t height, int32_t rows, int32_t mode, int frames) {
+Image Render(int32_t width, int32_t height, int32_t rows, int32_t mode, int frames, bool hackView = false,
+             void (*drawMesh)() = DrawMesh) {
   ScreenWidth = width, ScreenHeight = height;
   SetRandomSeed(31337);
   BuildSeededLattice(rows);
   PatternMode = mode;
   for (int frame = 0; frame < frames; ++frame) ComputeFrame();
   Image image;
-  EXPECT_TRUE(RenderOffscreen(image));
+  EXPECT_TRUE(RenderOffscreen(image, hackView ? RowEndFreeHalfWidth(ColCount) : SaverHalfWidth, drawMesh));
   return image;
 }
 
@@ -33,14 +35,17 @@ int GapsInColumn(const Image& image, int32_t x) {
   return gaps;
 }
 
+int Gaps(const Image& image) {
+  int gaps = 0;
+  for (int32_t x = 0; x < image.width; ++x) gaps += GapsInColumn(image, x);
+  return gaps;
+}
+
 }  // namespace
 
 TEST(OffscreenRender, CoversEveryPixelOfAFullHdFrame) {
   for (int mode : {1, 2, 4}) {
-    const Image image = Render(1920, 1080, 100, mode, 1);
-    int gaps = 0;
-    for (int32_t x = 0; x < image.width; ++x) gaps += GapsInColumn(image, x);
-    EXPECT_EQ(gaps, 0) << "mode " << mode;
+    EXPECT_EQ(Gaps(Render(1920, 1080, 100, mode, 1)), 0) << "mode " << mode;
   }
 }
 
@@ -65,4 +70,22 @@ TEST(OffscreenRender, HidesTheZigzagRowEndsOnlyWhenThereAreFiftyColumnsOrMore) {
     const int edgeGaps = GapsInColumn(image, 0) + GapsInColumn(image, image.width - 1);
     EXPECT_EQ(edgeGaps > 0, c.zigzagVisible) << c.width << " x " << c.height << ": " << edgeGaps << " gap pixels";
   }
+}
+
+TEST(OffscreenRender, DrawsTheSamePixelsFromArraysAsCallByCall) {
+  for (int mode = 1; mode <= 5; ++mode)
+    for (const auto [width, height, rows] : {std::array{480, 270, 100}, {200, 500, 50}, {320, 180, 10}}) {
+      const Image immediate = Render(width, height, rows, mode, 2, true, DrawMesh);
+      const Image arrays = Render(width, height, rows, mode, 2, true, DrawMeshArrays);
+      EXPECT_TRUE(immediate.rgba == arrays.rgba) << "mode " << mode << ", " << width << " x " << height;
+    }
+}
+
+TEST(OffscreenRender, TheHacksViewShowsNoRowEndAtAnyShapeOrRowCount) {
+  struct Case {
+    int32_t width, height, rows;
+  } const cases[] = {{1280, 720, 10}, {1280, 720, 25}, {720, 1280, 70}, {300, 900, 50}, {200, 500, 1}};
+  for (const Case& c : cases)
+    EXPECT_EQ(Gaps(Render(c.width, c.height, c.rows, 4, 1, true, DrawMeshArrays)), 0)
+        << c.width << " x " << c.height << ", " << c.rows << " rows";
 }

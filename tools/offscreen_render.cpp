@@ -6,10 +6,8 @@
 #include <algorithm>
 
 #include "lattice/lattice.h"
-#include "scene/mesh.h"
-#include "scene/scene.h"
 
-bool RenderOffscreen(Image& image) {
+bool RenderOffscreen(Image& image, double halfWidth, void (*drawMesh)()) {
   const size_t rowBytes = static_cast<size_t>(ScreenWidth) * 4;
   std::vector<unsigned char> buffer(rowBytes * ScreenHeight);
   // Like the saver's pixel format: colour only, no depth or stencil buffer.
@@ -19,9 +17,9 @@ bool RenderOffscreen(Image& image) {
     OSMesaDestroyContext(context);
     return false;
   }
-  InitGL();
+  InitScene(halfWidth);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  DrawMesh();
+  drawMesh();
   glFinish();
   OSMesaDestroyContext(context);
 

@@ -7,6 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "scene/mesh.h"
+#include "scene/scene.h"
+
 // RGBA pixels, top row first.
 struct Image {
   int32_t width = 0;
@@ -14,9 +17,10 @@ struct Image {
   std::vector<unsigned char> rgba;
 };
 
-// Clears, sets up the scene for ScreenWidth x ScreenHeight and draws the lattice as it stands;
-// false when no offscreen context could be made.
-bool RenderOffscreen(Image& image);
+// Clears, sets up the scene for ScreenWidth x ScreenHeight with the given view and draws the
+// lattice as it stands, by default as the saver does; false when no offscreen context could be
+// made.
+bool RenderOffscreen(Image& image, double halfWidth = SaverHalfWidth, void (*drawMesh)() = DrawMesh);
 
 // Keywords and their texts, written into the PNG as text chunks ahead of the pixels.
 using PngText = std::vector<std::pair<std::string, std::string>>;

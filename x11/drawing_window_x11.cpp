@@ -127,7 +127,8 @@ bool OpenDrawingWindow(const HackOptions& options, DrawingWindow& drawing, std::
     ready = drawing.context && glXMakeCurrent(drawing.display, drawing.window, drawing.context);
     XSync(drawing.display, False);
     if (!ready || TakeXError()) {
-      error = "no OpenGL context could be made for window " + WindowName(drawing.window);
+      error = CheckWindowExists(drawing) ? "no OpenGL context could be made for window " + WindowName(drawing.window)
+                                         : "window " + WindowName(drawing.window) + " vanished";
       ready = false;
     }
   }
@@ -135,8 +136,17 @@ bool OpenDrawingWindow(const HackOptions& options, DrawingWindow& drawing, std::
   return ready;
 }
 
+bool CheckWindowExists(DrawingWindow& drawing) {
+  XWindowAttributes attributes;
+  drawing.windowGone = !XGetWindowAttributes(drawing.display, drawing.window, &attributes);
+  TakeXError();  // the BadWindow of asking about a vanished window
+  return !drawing.windowGone;
+}
+
 void CloseDrawingWindow(DrawingWindow& drawing) {
-  if (!drawing.display) return;
+  // The driver's teardown of a context whose window was destroyed under it has been seen to abort
+  // on a corrupted heap. The server frees the context and the connection when we exit: skip it.
+  if (!drawing.display || drawing.windowGone) return;
   if (drawing.context) {
     glXMakeCurrent(drawing.display, None, nullptr);
     glXDestroyContext(drawing.display, drawing.context);

@@ -16,6 +16,7 @@ struct DrawingWindow {
   GLXContext context = nullptr;
   bool doubleBuffered = true;
   int width = 0, height = 0;
+  bool windowGone = false;  // destroyed under us: nothing may touch it any more
 };
 
 // Opens the display and the window the options name and makes a GLX context current on it,
@@ -23,8 +24,12 @@ struct DrawingWindow {
 // drawn nothing.
 bool OpenDrawingWindow(const HackOptions& options, DrawingWindow& drawing, std::string& error);
 
-// Releases the context, destroys our own window and closes the display.
+// Releases the context, destroys our own window and closes the display; after the window
+// vanished, leaves all of that to the process's exit.
 void CloseDrawingWindow(DrawingWindow& drawing);
+
+// Whether the window still exists, asked of the server; marks it gone when not.
+bool CheckWindowExists(DrawingWindow& drawing);
 
 // The code of the last X protocol error since the last call, or 0. Errors do not end the
 // program: a window that vanishes under us must not take it down with Xlib's message.

@@ -4,14 +4,17 @@
 
 const char HackUsage[] =
     "usage: vellumir [--window | --root | --window-id ID] [--delay MICROSECONDS] [--fps]\n"
-    "                [--mode 1..5] [--rows 1..600] [--help]\n"
-    "  --window          draw in a window of its own (the default)\n"
+    "                [--mode 1..5] [--rows 1..600] [--help | -h] [--version]\n"
+    "  --window          draw in a window of its own (the default); q or Escape ends it\n"
     "  --root            draw on $XSCREENSAVER_WINDOW when set, else on the root window\n"
     "  --window-id ID    draw on that window (decimal or 0x hexadecimal)\n"
     "  --delay N         microseconds from one frame to the next (default 30000)\n"
-    "  --fps             print frames per second and CPU time per frame once a second\n"
+    "  --fps             show frames per second and CPU time per frame in a corner, and\n"
+    "                    print them on stderr once a second\n"
     "  --mode M          pattern mode 1 to 5 (default: one at random)\n"
     "  --rows N          rows of cells (default 100)\n"
+    "  --help, -h        print this and exit\n"
+    "  --version         print the version and exit\n"
     "Single and double dashes are the same.\n";
 
 std::optional<uint32_t> ParseWindowId(const std::string& text) {
@@ -29,7 +32,8 @@ ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const c
     const std::string& argument = arguments[index];
     // XScreenSaver's hacks have always taken -root as well as --root.
     const std::string name = argument.rfind("--", 0) == 0 ? argument.substr(1) : argument;
-    if (name == "-help") return ParseOutcome::ShowHelp;
+    if (name == "-help" || name == "-h") return ParseOutcome::ShowHelp;
+    if (name == "-version") return ParseOutcome::ShowVersion;
     if (name == "-root") {
       root = true;
       continue;

@@ -24,7 +24,7 @@ struct HackOptions {
 
 constexpr int64_t MaxDelayMicroseconds = 10'000'000;
 
-enum class ParseOutcome { Run, ShowHelp, Fail };
+enum class ParseOutcome { Run, ShowHelp, ShowVersion, Fail };
 
 extern const char HackUsage[];
 

@@ -10,7 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +19,7 @@
 #include "scene/mesh.h"
 #include "scene/scene.h"
 #include "x11/drawing_window_x11.h"
+#include "x11/frame_rate_x11.h"
 #include "x11/hack_options.h"
 #include "x11/window_lattice.h"
 
@@ -58,13 +59,7 @@ sigset_t BlockStopSignals() {
   std::_Exit(128 + signal);
 }
 
-int64_t Microseconds(clockid_t clock) {
-  timespec now;
-  clock_gettime(clock, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
-}
-
-enum class Ending { Running, Quit, WindowGone };
+enum class Ending { Running, Quit, WindowGone, Failed };
 
 Ending HandleEvent(const XEvent& event, DrawingWindow& drawing) {
   switch (event.type) {
@@ -91,63 +86,60 @@ Ending HandleEvent(const XEvent& event, DrawingWindow& drawing) {
   }
 }
 
-void DrawFrame(DrawingWindow& drawing) {
+// Takes the queued events and the X errors made since the last look. An error about a window
+// that no longer exists is that window's end, not a failure.
+Ending TakeEvents(DrawingWindow& drawing) {
+  Ending ending = Ending::Running;
+  while (ending == Ending::Running && XPending(drawing.display)) {
+    XEvent event;
+    XNextEvent(drawing.display, &event);
+    ending = HandleEvent(event, drawing);
+  }
+  if (ending == Ending::WindowGone) drawing.windowGone = true;
+  if (ending != Ending::Running) return ending;
+  const int code = TakeXError();
+  if (code == 0) return Ending::Running;
+  if (!CheckWindowExists(drawing)) return Ending::WindowGone;
+  std::fprintf(stderr, "vellumir: X error %d while drawing on window 0x%lx\n", code,
+               static_cast<unsigned long>(drawing.window));
+  return Ending::Failed;
+}
+
+// The saver's scene, with a view narrowed where a lattice of few columns would show its row ends.
+void InitHackScene() { InitScene(RowEndFreeHalfWidth(ColCount)); }
+
+Ending DrawFrame(DrawingWindow& drawing, FrameRate* frameRate) {
   // The window may have changed size since the last frame: cover all of it, and no more.
-  if (FollowWindowSize(std::max(drawing.width, 1), std::max(drawing.height, 1))) InitGL();
+  if (FollowWindowSize(std::max(drawing.width, 1), std::max(drawing.height, 1))) InitHackScene();
+  ComputeFrame();
+  // Computing takes a while: a window that vanished meanwhile must not be drawn on.
+  const Ending ending = TakeEvents(drawing);
+  if (ending != Ending::Running) return ending;
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  RenderFrame();
+  DrawMeshArrays();
+  if (frameRate) frameRate->CountAndShow();
   if (drawing.doubleBuffered) {
     glXSwapBuffers(drawing.display, drawing.window);
   } else {
     glFinish();
   }
+  return Ending::Running;
 }
 
-class FrameRateReport {
- public:
-  void Count() {
-    ++frames_;
-    const int64_t now = Microseconds(CLOCK_MONOTONIC);
-    if (now - start_ < 1'000'000) return;
-    const int64_t cpu = Microseconds(CLOCK_PROCESS_CPUTIME_ID);
-    std::fprintf(stderr, "vellumir: %.1f frames per second, %.2f ms CPU per frame\n", frames_ * 1e6 / (now - start_),
-                 (cpu - startCpu_) / 1e3 / frames_);
-    start_ = now;
-    startCpu_ = cpu;
-    frames_ = 0;
-  }
-
- private:
-  int64_t start_ = Microseconds(CLOCK_MONOTONIC);
-  int64_t startCpu_ = Microseconds(CLOCK_PROCESS_CPUTIME_ID);
-  int64_t frames_ = 0;
-};
-
 // Draws a frame every delay until something ends the hack; returns the exit code.
-int RunFrames(const HackOptions& options, DrawingWindow& drawing, const sigset_t& waitMask) {
-  FrameRateReport report;
+int RunFrames(const HackOptions& options, DrawingWindow& drawing, FrameRate* frameRate, const sigset_t& waitMask) {
   int64_t nextFrame = Microseconds(CLOCK_MONOTONIC);
   pollfd connection{ConnectionNumber(drawing.display), POLLIN, 0};
   while (!StopSignal) {
-    Ending ending = Ending::Running;
     const int width = drawing.width, height = drawing.height;
-    while (ending == Ending::Running && XPending(drawing.display)) {
-      XEvent event;
-      XNextEvent(drawing.display, &event);
-      ending = HandleEvent(event, drawing);
-    }
-    if (ending != Ending::Running) return 0;
+    Ending ending = TakeEvents(drawing);
+    if (ending != Ending::Running) return ending == Ending::Failed ? 1 : 0;
     // A resized window shows uncovered parts until it is drawn again: do not wait out a long delay.
     if (drawing.width != width || drawing.height != height) nextFrame = Microseconds(CLOCK_MONOTONIC);
-    if (const int code = TakeXError()) {
-      std::fprintf(stderr, "vellumir: X error %d while drawing on window 0x%lx\n", code,
-                   static_cast<unsigned long>(drawing.window));
-      return 1;
-    }
     int64_t now = Microseconds(CLOCK_MONOTONIC);
     if (now >= nextFrame) {
-      DrawFrame(drawing);
-      if (options.showFps) report.Count();
+      ending = DrawFrame(drawing, frameRate);
+      if (ending != Ending::Running) return ending == Ending::Failed ? 1 : 0;
       // Like a timer's ticks: a slow frame delays the next one, but missed ticks are not made up.
       nextFrame = std::max(nextFrame + options.delayMicroseconds, now);
       now = Microseconds(CLOCK_MONOTONIC);
@@ -172,6 +164,9 @@ int main(int argc, char** argv) {
     case ParseOutcome::ShowHelp:
       std::fputs(HackUsage, stdout);
       return 0;
+    case ParseOutcome::ShowVersion:
+      std::puts("vellumir " VELLUMIR_VERSION);
+      return 0;
     case ParseOutcome::Fail:
       std::fprintf(stderr, "vellumir: %s\n%s", error.c_str(), HackUsage);
       return 1;
@@ -187,8 +182,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   StartLattice(options.rows, std::max(drawing.width, 1), std::max(drawing.height, 1), options.mode);
-  InitGL();
-  const int code = RunFrames(options, drawing, waitMask);
+  InitHackScene();
+  std::optional<FrameRate> frameRate;
+  if (options.showFps) frameRate.emplace(drawing.display);
+  const int code = RunFrames(options, drawing, frameRate ? &*frameRate : nullptr, waitMask);
+  if (frameRate && !drawing.windowGone) frameRate->Release();
   CloseDrawingWindow(drawing);
   if (StopSignal) EndBySignal(StopSignal);
   return code;

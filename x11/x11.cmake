@@ -5,8 +5,9 @@ find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
 add_library(vellumir_x11_logic STATIC x11/hack_options.cpp x11/window_lattice.cpp)
 target_link_libraries(vellumir_x11_logic PUBLIC vellumir_animation)
 
-add_executable(vellumir x11/main_x11.cpp x11/drawing_window_x11.cpp)
+add_executable(vellumir x11/main_x11.cpp x11/drawing_window_x11.cpp x11/frame_rate_x11.cpp)
 target_link_libraries(vellumir PRIVATE vellumir_x11_logic X11::X11 OpenGL::GLX OpenGL::OpenGL)
+target_compile_definitions(vellumir PRIVATE VELLUMIR_VERSION="${PROJECT_VERSION}")
 
 include(GNUInstallDirs)
 install(TARGETS vellumir RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)

@@ -96,10 +96,15 @@ TEST(ParseHackOptions, RejectsBadInputWithOneLine) {
   }
 }
 
-TEST(ParseHackOptions, HelpWinsOverWhatFollows) {
-  for (const char* help : {"--help", "-help"}) {
+TEST(ParseHackOptions, HelpAndVersionWinOverWhatFollows) {
+  const std::pair<const char*, ParseOutcome> cases[] = {{"--help", ParseOutcome::ShowHelp},
+                                                        {"-help", ParseOutcome::ShowHelp},
+                                                        {"-h", ParseOutcome::ShowHelp},
+                                                        {"--version", ParseOutcome::ShowVersion},
+                                                        {"-version", ParseOutcome::ShowVersion}};
+  for (const auto& [option, outcome] : cases) {
     HackOptions options;
     std::string error;
-    EXPECT_EQ(ParseHackOptions({"--root", help, "--bogus"}, nullptr, options, error), ParseOutcome::ShowHelp) << help;
+    EXPECT_EQ(ParseHackOptions({"--root", option, "--bogus"}, nullptr, options, error), outcome) << option;
   }
 }

@@ -169,6 +169,42 @@ scenario_signals() {
   check "... within 5 s" test $((SECONDS - start)) -lt 5
 }
 
+# The settings preview destroys the hack's window whenever another hack is picked. Many short
+# trials, the window's owner killed at varied moments after a resize: the hack must end by itself,
+# with 0, or with 1 when the window was gone before it could start; never crash or hang.
+scenario_window_vanishes_under_the_hack() {
+  local trial bad=0
+  for trial in $(seq 30); do
+    make_host 300 200 0 default || { bad=$((bad + 1)); continue; }
+    launch --window-id "$host" --delay $((trial % 2 * 30000))
+    sleep "0.$((trial % 4 + 1))"
+    xdotool windowsize "$host" $((400 + trial * 23)) $((300 + trial * 11)) 2>/dev/null
+    [ $((trial % 3)) = 0 ] || sleep "0.0$((trial % 10))"
+    kill -KILL "$host_pid"
+    wait "$host_pid" 2>/dev/null
+    wait_for_hack
+    [ "$code" = 0 ] || { [ "$code" = 1 ] && grep -Eq 'no window|vanished' "$hack_log"; } && continue
+    echo "trial $trial: exit $code: $(head -c 200 "$hack_log")"
+    [ "$code" = running ] && kill -KILL "$hack_pid"
+    bad=$((bad + 1))
+  done
+  check "a window destroyed under it, 30 times: it always ends by itself, never by a crash" test "$bad" -eq 0
+}
+
+# "Show frame rate" puts its figures on a black box in the top left corner, over the mesh.
+scenario_frame_rate_shows_in_a_corner() {
+  make_host 400 300 0 default
+  launch --window-id "$host" --fps
+  check "--fps: the figures show in the top left corner" eventually frame_rate_shown
+  check "--fps: and on stderr" grep -q 'frames per second' "$hack_log"
+}
+
+# Drawn below (so not the black of a window still bare) but not in the corner.
+frame_rate_shown() {
+  shot "$host" "$work/fps-below.ppm" 380x200+10+60 && covered "$work/fps-below.ppm" &&
+    shot "$host" "$work/fps.ppm" 300x20+0+0 && ! covered "$work/fps.ppm"
+}
+
 # --- bad input ------------------------------------------------------------------------------
 
 scenario_bad_options() {
@@ -218,11 +254,12 @@ scenario_daemon() {
   # where an installed package would put another vellumir.
   home=$work/home
   local prefix=$home/prefix
-  "$cmake" --install "$build" --prefix "$prefix" >/dev/null
+  "$cmake" --install "$build" --prefix "$prefix" --strip >/dev/null
   check "the install holds the hack, its entry, description and manual page, and nothing else" \
     test "$(cd "$prefix" && find . -type f | sort | tr '\n' ' ')" = \
     "./libexec/xscreensaver/vellumir ./share/applications/screensavers/vellumir.desktop ./share/man/man6/vellumir.6x ./share/xscreensaver/config/vellumir.xml "
   hacks=$prefix/libexec/xscreensaver
+  check "the installed hack is stripped" bash -c "! readelf -S '$hacks/vellumir' | grep -qF .symtab"
   cat >"$home/.xscreensaver" <<SETTINGS
 mode: one
 selected: 0

@@ -1,0 +1,45 @@
+#include <cstddef>
+#include <vector>
+
+#include "scene/gl.h"
+#include "scene/mesh.h"
+
+namespace {
+
+// Interleaved, in the layout the three array pointers below describe.
+struct MeshVertex {
+  Vector3 normal;
+  Vector3 colour;
+  Vector3 vertex;
+};
+
+std::vector<MeshVertex> MeshVertices;
+
+}  // namespace
+
+void DrawMeshArrays() {
+  const size_t count = static_cast<size_t>(RowCount) * ColCount * 6;
+  if (MeshVertices.size() != count) MeshVertices.assign(count, MeshVertex{});
+  MeshVertex* next = MeshVertices.data();
+  ForEachTriangle([&next](const Vector3& normal, const MeshCorner& a, const MeshCorner& b, const MeshCorner& c) {
+    *next++ = {normal, a.colour, a.vertex};
+    *next++ = {normal, b.colour, b.vertex};
+    *next++ = {normal, c.colour, c.vertex};
+  });
+
+  constexpr GLsizei stride = sizeof(MeshVertex);
+  const MeshVertex* first = MeshVertices.data();
+  glPushMatrix();
+  glTranslatef(0, 0, -1.2f);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glNormalPointer(GL_FLOAT, stride, &first->normal);
+  glColorPointer(3, GL_FLOAT, stride, &first->colour);
+  glVertexPointer(3, GL_FLOAT, stride, &first->vertex);
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(count));
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glPopMatrix();
+}

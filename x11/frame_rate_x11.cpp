@@ -1,0 +1,82 @@
+#include "x11/frame_rate_x11.h"
+
+#include <GL/glx.h>
+
+#include <cstdio>
+
+#include "lattice/lattice.h"
+
+namespace {
+
+// The printable ASCII range is all the figures need.
+constexpr int FirstGlyph = 32, GlyphCount = 95;
+
+}  // namespace
+
+int64_t Microseconds(clockid_t clock) {
+  timespec now;
+  clock_gettime(clock, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
+}
+
+FrameRate::FrameRate(Display* display)
+    : display_(display), start_(Microseconds(CLOCK_MONOTONIC)), startCpu_(Microseconds(CLOCK_PROCESS_CPUTIME_ID)) {
+  font_ = XLoadQueryFont(display, "fixed");
+  if (!font_) return;
+  listBase_ = glGenLists(GlyphCount);
+  glXUseXFont(font_->fid, FirstGlyph, GlyphCount, listBase_);
+}
+
+void FrameRate::Release() {
+  if (!font_) return;
+  glDeleteLists(listBase_, GlyphCount);
+  XFreeFont(display_, font_);
+  font_ = nullptr;
+}
+
+void FrameRate::CountAndShow() {
+  ++frames_;
+  const int64_t now = Microseconds(CLOCK_MONOTONIC);
+  if (now - start_ >= 1'000'000) {
+    const int64_t cpu = Microseconds(CLOCK_PROCESS_CPUTIME_ID);
+    char line[96];
+    std::snprintf(line, sizeof line, "%.1f frames per second, %.2f ms CPU per frame", frames_ * 1e6 / (now - start_),
+                  (cpu - startCpu_) / 1e3 / frames_);
+    std::fprintf(stderr, "vellumir: %s\n", line);
+    text_ = line;
+    start_ = now;
+    startCpu_ = cpu;
+    frames_ = 0;
+  }
+  if (!font_ || text_.empty()) return;
+
+  // Pixel coordinates over the scene's viewport, unlit, then everything back as the mesh
+  // expects it.
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+  glDisable(GL_LIGHTING);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glOrtho(0, ScreenWidth, 0, ScreenHeight, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  // White on a black box: readable over any colour of the mesh, which is never black.
+  const int length = static_cast<int>(text_.size());
+  const int top = ScreenHeight - 4, baseline = top - 4 - font_->ascent;
+  glColor3f(0, 0, 0);
+  glRecti(4, baseline - font_->descent - 4, 12 + XTextWidth(font_, text_.data(), length), top);
+  glColor3f(1, 1, 1);
+  // Glyph by glyph from its own position: Mesa's glyph lists do not move on over a blank.
+  int x = 8;
+  for (const char glyph : text_) {
+    glRasterPos2i(x, baseline);
+    glCallList(listBase_ + static_cast<unsigned char>(glyph) - FirstGlyph);
+    x += XTextWidth(font_, &glyph, 1);
+  }
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopAttrib();
+}
