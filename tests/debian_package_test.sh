@@ -2,6 +2,7 @@
 # The Debian package built from this tree, installed with apt, run by the real XScreenSaver and
 # MATE's screen saver, and removed without a trace; as root only, one run at a time.
 set -u
+. "$(dirname "$0")/harness.sh"
 [ "$(id -u)" -eq 0 ] || { echo "skipped: installing a package needs root"; exit 77; }
 exec 9>/run/lock/vellumir-package-test.lock && flock 9
 dpkg -s vellumir >/dev/null 2>&1 && { echo "skipped: a Vellumir package is installed here already"; exit 77; }
@@ -12,7 +13,6 @@ files="$program $entry /usr/share/doc/vellumir/changelog.gz /usr/share/doc/vellu
 mkdir "$home" "$mate_home" && chmod 755 "$work"
 
 check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi; }
-poll() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
 apt() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -q "$@" >>"$work/log" 2>&1; }
 # The screen savers' processes are not our children: they are found by the HOME they were given.
 started_with() { grep -lsz "^HOME=$1\$" /proc/[0-9]*/environ | cut -d/ -f3; }
@@ -28,10 +28,9 @@ check "dpkg -L lists the program, its description, manual page, entry, changelog
   test "$(dpkg -L vellumir | while read -r path; do [ -d "$path" ] || echo "$path"; done | sort | xargs)" = "$(echo $files)"
 check "desktop-file-validate accepts the entry" desktop-file-validate "$entry"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" </dev/null >/dev/null 2>&1 &
-pids+=($!)
-poll test -s "$work/display"
-export DISPLAY=:$(head -n 1 "$work/display")
+start_xvfb 1024x768x24 "$work/xvfb.log" || exit 1
+pids+=("$xvfb_pid")
+export DISPLAY=$display
 covered() { import -window root "PNG24:$work/screen.png" 2>/dev/null &&
   [ "$(convert "$work/screen.png" -separate -evaluate-sequence Max -format '%[fx:minima>0.15]' info:)" = 1 ]; }
 as_nobody() { runuser -u nobody -- env HOME="$1" PATH=/usr/bin:/bin DISPLAY="$DISPLAY" XDG_CURRENT_DESKTOP=MATE "${@:2}"; }
@@ -42,22 +41,22 @@ printf '%s\n' "mode: one" "selected: 0" "lock: False" "fade: False" "splash: Fal
 chmod -R a+rX "$home"
 as_nobody "$home" xscreensaver --no-splash </dev/null >>"$work/log" 2>&1 &
 pids+=($!)
-poll as_nobody "$home" xscreensaver-command -activate >/dev/null 2>&1
-check "XScreenSaver runs the installed program" poll runs_program "$home"
-check "... and the lattice covers the screen" poll covered
+eventually as_nobody "$home" xscreensaver-command -activate >/dev/null 2>&1
+check "XScreenSaver runs the installed program" eventually runs_program "$home"
+check "... and the lattice covers the screen" eventually covered
 as_nobody "$home" xscreensaver-command -exit >/dev/null 2>&1
-poll eval '! runs_program "$home"'
+eventually eval '! runs_program "$home"'
 
 # MATE's screen saver knows the entry as the theme named for its file; its settings must be writable.
 chown nobody: "$mate_home"
 as_nobody "$mate_home" dbus-run-session -- sh -c 'gsettings set org.mate.screensaver mode single
   gsettings set org.mate.screensaver themes "[\"screensavers-vellumir\"]"
   gsettings set org.mate.screensaver lock-enabled false
-  mate-screensaver --no-daemon & for _ in $(seq 100); do mate-screensaver-command -a && break; sleep 0.1; done; wait' \
+  mate-screensaver --no-daemon & for _ in $(seq 600); do mate-screensaver-command -a && break; sleep 0.1; done; wait' \
   </dev/null >>"$work/log" 2>&1 &
 pids+=($!)
-check "MATE's screen saver runs the installed program" poll runs_program "$mate_home"
-check "... and the lattice covers the screen" poll covered
+check "MATE's screen saver runs the installed program" eventually runs_program "$mate_home"
+check "... and the lattice covers the screen" eventually covered
 
 check "apt-get removes it" apt purge vellumir
 check "no package record is left" test -z "$(dpkg-query -W -f='${Status}' vellumir 2>/dev/null)"
