@@ -109,12 +109,14 @@ running_for() {  # seconds: true when the saver is still running after them
   [ "$(wait_for_exit "$1")" = running ]
 }
 
-kill_savers() {  # only this session's: other sessions may run on the same machine
+session_processes() {  # pgrep pattern: only this session's, as other sessions may share the machine
   local pid
-  for pid in $(pgrep -f 'vellumir\.scr'); do
-    grep -qz "^WINEPREFIX=$WINEPREFIX\$" "/proc/$pid/environ" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
+  for pid in $(pgrep -f "$1"); do
+    grep -qz "^WINEPREFIX=$WINEPREFIX\$" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
   done
 }
+
+kill_savers() { kill -KILL $(session_processes 'vellumir\.scr') 2>/dev/null; }
 
 end_run() {  # ends a saver the scenario left running
   if [ ! -f "$run/exit" ]; then
@@ -615,25 +617,14 @@ tell_display() {  # display_power.exe arguments: true when the saver answered TR
 # A patch of the screen's middle: a whole screenshot of a busy screen takes seconds here.
 middle=256x256+$((screen_width / 2 - 128))+$((screen_height / 2 - 128))
 
-picture_is() {  # moving | still: two shots in a row say so within ten seconds; the last is now.png
-  screenshot "PNG24:$run/last.png" "$middle"
-  for _ in $(seq 50); do
-    sleep 0.2
-    screenshot "PNG24:$run/now.png" "$middle"
-    if differs "$run/last.png" "$run/now.png"; then [ "$1" = moving ]; else [ "$1" = still ]; fi && return 0
-    mv "$run/now.png" "$run/last.png"
-  done
-  return 1
+next_shot_is() {  # moving | still: takes a shot of the middle; true when it and the one before say so
+  mv "$run/now.ppm" "$run/last.ppm"
+  if changed_shot "$run/last.ppm" "$run/now.ppm" "$middle"; then [ "$1" = moving ]; else [ "$1" = still ]; fi
 }
 
-saver_process() {  # this session's: other sessions may run on the same machine
-  local pid
-  for pid in $(pgrep -f 'vellumir\.scr'); do
-    grep -qz "^WINEPREFIX=$WINEPREFIX\$" "/proc/$pid/environ" 2>/dev/null && { echo "$pid"; return; }
-  done
+picture_is() {  # moving | still: true once two shots in a row say so; the last is now.ppm
+  screenshot "PPM:$run/now.ppm" "$middle" && eventually next_shot_is "$1"
 }
-
-same_picture() { compare -metric AE "$1" "$2" null: 2>/dev/null; }
 
 cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{print $12 + $13}'; }  # utime + stime, all threads
 
@@ -651,7 +642,7 @@ scenario_display_off_stops_the_frames() {
   launch /s
   expect_window "display power" || return 1
   local saver on off notice
-  saver=$(saver_process)
+  saver=$(session_processes 'vellumir\.scr' | head -n 1)
   check "display on: the picture changes" picture_is moving
   on=$(cpu_per_minute "$saver")
   # another setting | a short payload | a long one | a state that is none of off, on, dimmed
@@ -663,9 +654,8 @@ scenario_display_off_stops_the_frames() {
   check "session display off: answered TRUE" tell_display session 0
   check "display off: the picture stands still" picture_is still
   off=$(cpu_per_minute "$saver")
-  mv "$run/now.png" "$run/still.png"
-  screenshot "PNG24:$run/now.png" "$middle"
-  check "display off: still the same picture" same_picture "$run/still.png" "$run/now.png"
+  mv "$run/now.ppm" "$run/still.ppm"
+  check "display off: still the same picture" eval '! changed_shot "$run/still.ppm" "$run/now.ppm" "$middle"'
   echo "CPU per minute: display on $on ms, display off $off ms"
   check "display off: at most a tenth of the CPU" test $((off * 10)) -le "$on"
   tell_display console 2
@@ -720,31 +710,15 @@ entry_is_complete() {  # hive: every value Add/Remove Programs shows, naming thi
 settings_shortcut() { find "$WINEPREFIX/drive_c" -name 'Vellumir screen saver settings.lnk'; }
 
 offered_saver_is() {  # file: waits for desk.cpl to be asked to offer a saver, and compares
-  local saver
-  for _ in $(seq 300); do
-    saver=$(sed -n 's/^InstallScreenSaver //p' "$log")
-    [ -n "$saver" ] && break
-    sleep 0.1
-  done
-  test -n "$saver" && test "$(winepath -u "$saver")" -ef "$1"
+  eventually log_has '^InstallScreenSaver ' &&
+    test "$(winepath -u "$(sed -n 's/^InstallScreenSaver //p' "$log")")" -ef "$1"
 }
 
 no_entry() { ! wine reg query "$1\\$uninstall_key" >/dev/null 2>&1; }
 
-wait_for_uninstaller() {  # it re-runs from the temp folder and returns at once; waits for that copy
-  local uninstaller=$1 pid busy
-  local deadline=$((SECONDS + patience))
-  while [ "$SECONDS" -lt "$deadline" ]; do
-    busy=
-    [ -e "$uninstaller" ] && busy=yes
-    for pid in $(pgrep -f '~nsu[^ ]*\.tmp'); do
-      grep -qz "^WINEPREFIX=$WINEPREFIX\$" "/proc/$pid/environ" 2>/dev/null && busy=yes
-    done
-    [ -z "$busy" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+uninstaller_done() { [ ! -e "$1" ] && [ -z "$(session_processes '~nsu[^ ]*\.tmp')" ]; }
+# It re-runs from the temp folder and returns at once: waits for that copy too.
+wait_for_uninstaller() { eventually uninstaller_done "$1"; }
 
 scenario_setup_installs_runs_and_uninstalls() {
   local setup=$binaries/vellumir-$(cat "$binaries/version.txt")-setup.exe case
