@@ -10,6 +10,10 @@
 #include "shell/shell_logic.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before anything loads OpenGL (delay-loaded on its first call, or asked for by the pixel-format
+  // calls): a module found by name comes from the system folder alone, never from the folder
+  // the saver was started from, where anyone's download may have put an opengl32.dll.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   SetFloatingPointControl();
   const std::vector<std::string> arguments = SplitCommandLine(GetCommandLineA());
   const std::string first = arguments.size() > 1 ? arguments[1] : "";

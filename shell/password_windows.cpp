@@ -1,7 +1,6 @@
 #include "shell/password_windows.h"
 
 #include <cstdint>
-#include <string>
 
 #include "shell/shell_logic.h"
 
@@ -13,31 +12,12 @@ using PwdChangePasswordProc = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
 // LoadLibrary's old contract: handle values up to 32 are error codes.
 bool IsLoaded(HMODULE module) { return reinterpret_cast<uintptr_t>(module) > 32; }
 
-// The folders as paths ending in a backslash; empty when the path does not fit.
-std::string ProgramFolder() {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  const std::string file(path, length < sizeof path ? length : 0);
-  const size_t slash = file.rfind('\\');
-  return slash == std::string::npos ? "" : file.substr(0, slash + 1);
-}
-
-std::string SystemFolder() {
-  char path[MAX_PATH];
-  const UINT length = GetSystemDirectoryA(path, sizeof path);
-  return length > 0 && length < sizeof path ? std::string(path, length) + "\\" : "";
-}
-
 // The password modules run with the user's rights when the saver is dismissed, so they are taken
 // only from the saver's own folder or the system's, never from the current directory or PATH.
+// Every loader the saver can start on knows these flags: they came with SetDefaultDllDirectories,
+// which start-up imports.
 HMODULE LoadTrustedModule(const char* name) {
-  HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
-  // A loader without those flags: the same two folders, in the same order, by full path.
-  for (const std::string& folder : {ProgramFolder(), SystemFolder()}) {
-    if (!folder.empty() && (module = LoadLibraryA((folder + name).c_str()))) return module;
-  }
-  return nullptr;
+  return LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 bool IsPasswordSwitchedOn(HKEY key) {

@@ -12,7 +12,19 @@ add_executable(vellumir WIN32
 set_target_properties(vellumir PROPERTIES SUFFIX ".scr")
 # Nothing beyond Windows' own DLLs: the compiler's runtime is linked in.
 target_link_options(vellumir PRIVATE -static)
-target_link_libraries(vellumir PRIVATE vellumir_animation vellumir_shell_logic opengl32 gdi32 user32 advapi32 uuid)
+# A module imported the ordinary way that is not one of the system's KnownDLLs is looked for in
+# the program's folder first, before any of our code runs, and OpenGL is such a module. Imported
+# on first call instead, it is loaded after start-up has limited the search to the system folder.
+set(opengl_delayed ${CMAKE_CURRENT_BINARY_DIR}/libopengl32_delayed.a)
+# Named without a folder: dlltool writes the name into the saver's symbols.
+add_custom_command(OUTPUT ${opengl_delayed}
+  COMMAND ${CMAKE_DLLTOOL} --input-def ${CMAKE_CURRENT_SOURCE_DIR}/shell/opengl32.def --dllname opengl32.dll
+          --output-delaylib libopengl32_delayed.a
+  WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+  DEPENDS shell/opengl32.def)
+add_custom_target(opengl32_delayed DEPENDS ${opengl_delayed})
+add_dependencies(vellumir opengl32_delayed)
+target_link_libraries(vellumir PRIVATE vellumir_animation vellumir_shell_logic ${opengl_delayed} gdi32 user32 advapi32 uuid)
 
 # The project's version reaches the resources, the manifest, the installer and the file names.
 configure_file(shell/vellumir.manifest.in vellumir.manifest @ONLY)

@@ -2,8 +2,6 @@
 // names the step that fails, and every step after it fails as it would on a real system:
 //   choose   no pixel format matches        set      the pixel format cannot be set
 //   create   no context can be made         current  the context cannot be made current
-//   window   the saver's window itself cannot be made (refused from here, as this module is
-//            loaded into the saver before its first window)
 // Every call is logged; at exit the log gets how many gl* calls and swaps were made, all of
 // which would have gone through no context at all.
 #include <string>
@@ -25,12 +23,6 @@ bool Fails(const char* step) {
 int Logged(const char* call, int result) {
   AppendFixtureLog(std::string(call) + " " + std::to_string(result));
   return result;
-}
-
-LRESULT CALLBACK RefuseSaverWindow(int code, WPARAM wParam, LPARAM lParam) {
-  char className[16] = "";
-  if (code == HCBT_CREATEWND) GetClassNameA(reinterpret_cast<HWND>(wParam), className, sizeof className);
-  return std::string(className) == "TForm1" ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 }  // namespace
@@ -75,8 +67,6 @@ BOOL WINAPI StandInSwapBuffers(HDC) {
 void WINAPI StandInGlCall() { ++glCalls; }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH && Fails("window"))
-    SetWindowsHookExA(WH_CBT, RefuseSaverWindow, nullptr, GetCurrentThreadId());
   if (reason == DLL_PROCESS_DETACH)
     AppendFixtureLog("gl-calls=" + std::to_string(glCalls) + " swaps=" + std::to_string(swaps));
   return TRUE;
