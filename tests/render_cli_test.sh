@@ -91,6 +91,7 @@ for run in "${bad_runs[@]}"; do
 done
 check "no file created" test ! -e "$work/new.bin" -a ! -e "$work/new.png"
 check "no file overwritten" test "$(cat "$work/keep.bin")" = old -a -L "$work/link.bin" -a -L "$work/dangling.png"
+check "the system's reason" grep -q "x.bin': No such file or directory$" <<<"$("$render" --dump "$work/no/x.bin" 2>&1)"
 rm "$work/link.bin" "$work/dangling.png"
 
 # Ended by a signal in the middle of the work: the temporaries go too.

@@ -1,49 +1,54 @@
 #include "tools/pending_file.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-// The temporaries in being, for a run ended by a signal (Ctrl-C, a kill) to remove on its way out.
-constexpr int MaxTemporaries = 4;
-char temporaryNames[MaxTemporaries][PATH_MAX];
-volatile std::sig_atomic_t temporaryInUse[MaxTemporaries];
+// The private folders in being, for a run ended by a signal (Ctrl-C, a kill) to clear on its way
+// out. Clearing never touches a target: the new file replaces the old one in a single rename, so
+// a target holds one of the two whenever the signal comes.
+constexpr int MaxPending = 4;
+struct PendingNames {
+  char folder[PATH_MAX], newFile[PATH_MAX], oldFile[PATH_MAX];
+};
+PendingNames pendingNames[MaxPending];
+volatile std::sig_atomic_t pendingInUse[MaxPending];
+
+std::string NewFile(const std::string& folder) { return folder + "/new"; }
+std::string OldFile(const std::string& folder) { return folder + "/old"; }
 
 void RemoveTemporariesAndEnd(int signal) {
-  for (int slot = 0; slot < MaxTemporaries; ++slot)
-    if (temporaryInUse[slot]) unlink(temporaryNames[slot]);
+  for (int slot = 0; slot < MaxPending; ++slot) {
+    if (!pendingInUse[slot]) continue;
+    unlink(pendingNames[slot].newFile);
+    unlink(pendingNames[slot].oldFile);
+    rmdir(pendingNames[slot].folder);
+  }
   std::signal(signal, SIG_DFL);
   std::raise(signal);
 }
 
-int RegisterTemporary(const std::string& name) {
-  for (int slot = 0; slot < MaxTemporaries; ++slot) {
-    if (temporaryInUse[slot] || name.size() >= PATH_MAX) continue;
-    std::memcpy(temporaryNames[slot], name.c_str(), name.size() + 1);
-    std::atomic_signal_fence(std::memory_order_seq_cst);  // the name is whole before the handler may read it
-    temporaryInUse[slot] = 1;
+int RegisterFolder(const std::string& folder) {
+  if (OldFile(folder).size() >= PATH_MAX) return -1;
+  for (int slot = 0; slot < MaxPending; ++slot) {
+    if (pendingInUse[slot]) continue;
+    std::strcpy(pendingNames[slot].folder, folder.c_str());
+    std::strcpy(pendingNames[slot].newFile, NewFile(folder).c_str());
+    std::strcpy(pendingNames[slot].oldFile, OldFile(folder).c_str());
+    std::atomic_signal_fence(std::memory_order_seq_cst);  // the names are whole before the handler may read them
+    pendingInUse[slot] = 1;
     return slot;
   }
   return -1;
-}
-
-void ForgetTemporary(int slot) {
-  if (slot >= 0) temporaryInUse[slot] = 0;
-}
-
-// A fresh, empty file beside `target`; its name, or empty when none could be made.
-std::string CreateBeside(const std::string& target, int& descriptor) {
-  std::string name = target + ".XXXXXX";
-  descriptor = mkstemp(name.data());
-  if (descriptor < 0) name.clear();
-  return name;
 }
 
 }  // namespace
@@ -55,78 +60,75 @@ void InstallSignalCleanup() {
 }
 
 PendingFile::PendingFile(std::string target) : target_(std::move(target)) {
-  // No signal may fall between the file's creation and its entry in the list.
+  // No signal may fall between the folder's creation and its entry in the list.
   sigset_t fatalSignals, previousMask;
   sigemptyset(&fatalSignals);
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&fatalSignals, signal);
   sigprocmask(SIG_BLOCK, &fatalSignals, &previousMask);
-  int descriptor;
-  temporary_ = CreateBeside(target_, descriptor);
-  if (!temporary_.empty()) signalSlot_ = RegisterTemporary(temporary_);
+  std::string folder = target_ + ".XXXXXX";
+  if (mkdtemp(folder.data())) {
+    folder_ = folder;
+    signalSlot_ = RegisterFolder(folder_);
+  } else {
+    error_ = errno;
+  }
   sigprocmask(SIG_SETMASK, &previousMask, nullptr);
-  if (temporary_.empty()) return;
-  // mkstemp makes the file private; give it the permissions an ordinary new file would get.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(descriptor, 0666 & ~mask);
-  stream_ = fdopen(descriptor, "wb");
-  if (!stream_) close(descriptor);
+  if (folder_.empty()) return;
+  // Created with the permissions an ordinary new file gets.
+  const int descriptor = open(NewFile(folder_).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (descriptor >= 0 && !(stream_ = fdopen(descriptor, "wb"))) close(descriptor);
+  if (!stream_) error_ = errno;
 }
 
 PendingFile::~PendingFile() {
   if (stream_) std::fclose(stream_);
-  if (!temporary_.empty()) unlink(temporary_.c_str());
-  ForgetTemporary(signalSlot_);
-  // Taken back: the target returns to what it was, our file goes. The old file itself is never
+  if (folder_.empty()) return;
+  // Taken back: the target returns to what it was, in one step. The old file itself is never
   // removed here; should it fail to return, it stays where it waits.
-  if (published_) {
-    if (replaced_.empty())
-      unlink(target_.c_str());
-    else
-      std::rename(replaced_.c_str(), target_.c_str());
-  }
+  if (published_ && replaced_ == Replaced::KeptAside) std::rename(OldFile(folder_).c_str(), target_.c_str());
+  if (published_ && replaced_ == Replaced::Nothing) unlink(target_.c_str());
+  unlink(NewFile(folder_).c_str());
+  rmdir(folder_.c_str());
+  if (signalSlot_ >= 0) pendingInUse[signalSlot_] = 0;
+}
+
+bool PendingFile::Fail() {
+  error_ = errno;
+  return false;
 }
 
 bool PendingFile::Close() {
   if (!stream_) return false;
   const bool written = std::fflush(stream_) == 0 && !std::ferror(stream_);
+  if (!written) Fail();
   const bool closed = std::fclose(stream_) == 0;
+  if (written && !closed) Fail();
   stream_ = nullptr;
   return written && closed;
 }
 
 bool PendingFile::Publish() {
-  if (stream_ || temporary_.empty()) return false;
-  struct stat status;
-  if (lstat(target_.c_str(), &status) == 0) {
-    // The old file moves onto a placeholder of our own, so it can come back if a later file fails.
-    int descriptor;
-    replaced_ = CreateBeside(target_, descriptor);
-    if (replaced_.empty()) return false;
-    close(descriptor);
-    if (std::rename(target_.c_str(), replaced_.c_str()) != 0) {
-      unlink(replaced_.c_str());
-      replaced_.clear();
-      return false;
-    }
-  }
-  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
-    if (!replaced_.empty()) std::rename(replaced_.c_str(), target_.c_str());
-    replaced_.clear();
+  if (stream_ || folder_.empty()) return false;
+  // A second name holds on to the old file while the new one takes the target's name over it.
+  if (link(target_.c_str(), OldFile(folder_).c_str()) == 0)
+    replaced_ = Replaced::KeptAside;
+  else
+    replaced_ = errno == ENOENT ? Replaced::Nothing : Replaced::Lost;
+  if (std::rename(NewFile(folder_).c_str(), target_.c_str()) != 0) {
+    Fail();
+    unlink(OldFile(folder_).c_str());
     return false;
   }
-  temporary_.clear();
-  ForgetTemporary(signalSlot_);
-  signalSlot_ = -1;
   published_ = true;
   return true;
 }
 
 void PendingFile::Keep() {
   published_ = false;
-  if (!replaced_.empty()) unlink(replaced_.c_str());
-  replaced_.clear();
+  unlink(OldFile(folder_).c_str());
 }
+
+std::string PendingFile::Reason() const { return error_ ? std::strerror(error_) : ""; }
 
 std::string FindTargetProblem(const std::string& target) {
   // lstat, as Publish sees the target: a link would be replaced by a file rather than written
@@ -136,6 +138,7 @@ std::string FindTargetProblem(const std::string& target) {
   if (S_ISLNK(status.st_mode)) return "it is a symbolic link";
   if (S_ISDIR(status.st_mode)) return "it is a folder";
   if (!S_ISREG(status.st_mode)) return "it is not a plain file";
+  if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return std::strerror(errno);
   return "";
 }
 

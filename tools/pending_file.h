@@ -1,9 +1,9 @@
-// A file written beside its target under a temporary name and moved into place only when
-// complete, so a failed run never leaves a partial file or clobbers an old one. Several files
-// are committed together: each is closed, then each is published, and only when all are in place
-// is each kept; a file destroyed before it is kept takes its publication back. Once
-// InstallSignalCleanup has run, a run ended by SIGINT, SIGTERM or SIGHUP removes its
-// temporaries first.
+// A file written beside its target and put in its place only when complete, in one step, so a
+// failed run never leaves a partial file or clobbers an old one, and at every moment the target
+// holds its old content or the new. Several files are committed together: each is closed, then
+// each is published, and only when all are in place is each kept; a file destroyed before it is
+// kept takes its publication back. Once InstallSignalCleanup has run, a run ended by SIGINT,
+// SIGTERM or SIGHUP leaves each target whole, old or new, and nothing of its own beside it.
 #pragma once
 
 #include <cstdio>
@@ -20,27 +20,37 @@ class PendingFile {
   std::FILE* stream() const { return stream_; }
   // Flushes and closes the stream; false on any write error.
   bool Close();
-  // Moves the closed file onto its target, setting aside the file it replaces; false when the
-  // target is left as it was.
+  // Puts the closed file in the target's place, keeping the file it replaces under a second name;
+  // false when the target is left as it was.
   bool Publish();
   // Makes a publication final and drops the replaced file.
   void Keep();
+  // Why the last step that failed did, in the system's words; empty when none has.
+  std::string Reason() const;
 
  private:
+  // What the target held before it was published: nothing, a file kept aside so it can come
+  // back, or a file that could not be kept aside (a file system without hard links).
+  enum class Replaced { Nothing, KeptAside, Lost };
+
+  bool Fail();
+
   std::string target_;
-  std::string temporary_;
-  std::string replaced_;  // where the target's old file waits until kept, if it had one
+  std::string folder_;  // private, beside the target: holds "new" until published, then "old"
   std::FILE* stream_ = nullptr;
-  int signalSlot_ = -1;  // the temporary's entry in the list a fatal signal clears
+  int signalSlot_ = -1;  // the folder's entry in the list a fatal signal clears
+  int error_ = 0;
   bool published_ = false;
+  Replaced replaced_ = Replaced::Nothing;
 };
 
-// Makes SIGINT, SIGTERM and SIGHUP remove every pending file's temporary before the program
+// Makes SIGINT, SIGTERM and SIGHUP remove every pending file's temporaries before the program
 // ends; called once from main, before the first PendingFile.
 void InstallSignalCleanup();
 
 // Why `target` cannot take a file, or empty when it can: an existing folder, a symbolic link or
-// anything else that is not a plain file (a device, a pipe) is never replaced.
+// anything else that is not a plain file (a device, a pipe) is never replaced, and neither is a
+// file we may not write to, as cp would refuse it.
 std::string FindTargetProblem(const std::string& target);
 
 // Whether two targets name one directory entry, however they are spelt; false when either's

@@ -50,24 +50,6 @@ const char RenderUsage[] =
     "  --version        print the version and end\n"
     "Without --dump and --png the frames are computed and nothing is written, for timing.\n";
 
-std::string QuoteArgument(std::string_view text) {
-  static const char hexDigits[] = "0123456789abcdef";
-  std::string quoted = "'";
-  for (char c : text) {
-    const auto code = static_cast<unsigned char>(c);
-    if (c == '\\') {
-      quoted += "\\\\";
-    } else if (code >= 0x20 && code < 0x7f) {
-      quoted += c;
-    } else {
-      quoted += "\\x";
-      quoted += hexDigits[code >> 4];
-      quoted += hexDigits[code & 15];
-    }
-  }
-  return quoted + "'";
-}
-
 RenderRequest ParseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options, std::string& error) {
   for (size_t index = 0; index < arguments.size(); ++index) {
     const std::string& name = arguments[index];

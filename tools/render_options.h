@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "common/quote.h"
 
 struct RenderOptions {
   int32_t width = 1920;
@@ -30,7 +31,3 @@ extern const char RenderUsage[];
 // the problem in `error`. A help or version option asks for that alone, wherever it stands after
 // good options.
 RenderRequest ParseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options, std::string& error);
-
-// `text` in single quotes for an error line, every byte outside printable ASCII and every
-// backslash escaped, so what a user typed can neither split the line nor reach the terminal raw.
-std::string QuoteArgument(std::string_view text);

@@ -23,6 +23,10 @@ int Fail(const std::string& message) {
   return BadInput;
 }
 
+int CannotWrite(const std::string& path, const std::string& reason) {
+  return Fail("cannot write " + QuoteArgument(path) + (reason.empty() ? "" : ": " + reason));
+}
+
 // Builds the lattice from the given seed, or from the clock's; returns the seed it used.
 uint32_t BuildState(const RenderOptions& options) {
   ScreenWidth = options.width;
@@ -85,9 +89,9 @@ int main(int argc, char** argv) {
   for (auto [path, file] : {std::pair{&options.dumpPath, &dump}, std::pair{&options.pngPath, &png}}) {
     if (path->empty()) continue;
     const std::string problem = FindTargetProblem(*path);
-    if (!problem.empty()) return Fail("cannot write " + QuoteArgument(*path) + ": " + problem);
+    if (!problem.empty()) return CannotWrite(*path, problem);
     *file = std::make_unique<PendingFile>(*path);
-    if (!(*file)->stream()) return Fail("cannot write " + QuoteArgument(*path));
+    if (!(*file)->stream()) return CannotWrite(*path, (*file)->Reason());
   }
   if (dump && png && IsSameTarget(options.dumpPath, options.pngPath))
     return Fail("--dump and --png name the same file " + QuoteArgument(options.pngPath));
@@ -98,17 +102,20 @@ int main(int argc, char** argv) {
   if (!options.seed) std::fprintf(stderr, "seed %u\n", seed);
   for (int64_t frame = 0; frame < options.frames; ++frame) ComputeFrame();
 
-  if (dump && !(WriteFrameDump(dump->stream()) && dump->Close()))
-    return Fail("cannot write " + QuoteArgument(options.dumpPath));
+  // Closed even after a failed write: closing finds the system's reason.
+  if (dump) {
+    const bool written = WriteFrameDump(dump->stream());
+    if (!dump->Close() || !written) return CannotWrite(options.dumpPath, dump->Reason());
+  }
   if (png) {
     Image image;
     if (!RenderOffscreen(image)) return Fail("no offscreen OpenGL context could be made");
-    if (!(WritePng(image, DescribeRun(options, seed), png->stream()) && png->Close()))
-      return Fail("cannot write " + QuoteArgument(options.pngPath));
+    const bool written = WritePng(image, DescribeRun(options, seed), png->stream());
+    if (!png->Close() || !written) return CannotWrite(options.pngPath, png->Reason());
   }
   // Both complete: publish them together; a file not kept is taken back as it goes out of scope.
-  if (dump && !dump->Publish()) return Fail("cannot write " + QuoteArgument(options.dumpPath));
-  if (png && !png->Publish()) return Fail("cannot write " + QuoteArgument(options.pngPath));
+  if (dump && !dump->Publish()) return CannotWrite(options.dumpPath, dump->Reason());
+  if (png && !png->Publish()) return CannotWrite(options.pngPath, png->Reason());
   if (dump) dump->Keep();
   if (png) png->Keep();
   return 0;
