@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "common/quote.h"
+
 namespace {
 
 int LastXError = 0;
@@ -98,8 +100,14 @@ int TakeXError() {
 bool OpenDrawingWindow(const HackOptions& options, DrawingWindow& drawing, std::string& error) {
   drawing.display = XOpenDisplay(nullptr);
   if (!drawing.display) {
-    const char* name = XDisplayName(nullptr);
-    error = std::string("cannot open display '") + (name ? name : "") + "'";
+    const char* shown = XDisplayName(nullptr);
+    const std::string name = shown ? shown : "";
+    if (name.empty())
+      error = "DISPLAY is not set: run vellumir in a desktop session, or set DISPLAY to the X display to draw on, "
+              "for example DISPLAY=:0";
+    else
+      error = "cannot open display " + QuoteArgument(name) +
+              " named by DISPLAY: no X server answers there, or it refuses this user; set DISPLAY to one this user may use";
     return false;
   }
   XSetErrorHandler(RecordXError);

@@ -1,6 +1,7 @@
 #include "x11/hack_options.h"
 
 #include "common/digits.h"
+#include "common/quote.h"
 
 const char HackUsage[] =
     "usage: vellumir [--window | --root | --window-id ID] [--delay MICROSECONDS] [--fps]\n"
@@ -47,7 +48,7 @@ ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const c
       continue;
     }
     if (name != "-window-id" && name != "-delay" && name != "-mode" && name != "-rows") {
-      error = "unknown option '" + argument + "'";
+      error = "unknown option " + QuoteArgument(argument);
       return ParseOutcome::Fail;
     }
     if (index + 1 >= arguments.size()) {
@@ -59,25 +60,25 @@ ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const c
     if (name == "-window-id") {
       givenWindow = ParseWindowId(value);
       if (!givenWindow) {
-        error = argument + " must be a window id in decimal or 0x hexadecimal, not '" + value + "'";
+        error = argument + " must be a window id in decimal or 0x hexadecimal, not " + QuoteArgument(value);
         return ParseOutcome::Fail;
       }
     } else if (name == "-delay") {
       if (!ParseWhole(value, 0, MaxDelayMicroseconds, number)) {
         error = argument + " must be a whole number of microseconds from 0 to " + std::to_string(MaxDelayMicroseconds) +
-                ", not '" + value + "'";
+                ", not " + QuoteArgument(value);
         return ParseOutcome::Fail;
       }
       options.delayMicroseconds = number;
     } else if (name == "-mode") {
       if (!ParseWhole(value, 1, 5, number)) {
-        error = argument + " must be 1, 2, 3, 4 or 5, not '" + value + "'";
+        error = argument + " must be 1, 2, 3, 4 or 5, not " + QuoteArgument(value);
         return ParseOutcome::Fail;
       }
       options.mode = static_cast<int32_t>(number);
     } else {
       if (!ParseWhole(value, 1, 600, number)) {
-        error = argument + " must be a whole number from 1 to 600, not '" + value + "'";
+        error = argument + " must be a whole number from 1 to 600, not " + QuoteArgument(value);
         return ParseOutcome::Fail;
       }
       options.rows = static_cast<int32_t>(number);
@@ -94,7 +95,7 @@ ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const c
     const auto daemonWindow = ParseWindowId(screensaverWindow);
     if (!daemonWindow) {
       // Drawing on the root instead would cover what the daemon did not ask us to.
-      error = std::string("XSCREENSAVER_WINDOW is not a window id: '") + screensaverWindow + "'";
+      error = "XSCREENSAVER_WINDOW is not a window id: " + QuoteArgument(screensaverWindow);
       return ParseOutcome::Fail;
     }
     options.target = DrawTarget::GivenWindow;

@@ -224,6 +224,8 @@ scenario_bad_options() {
     check "'$case': one line, then the usage" test "$(sed -n 2p "$work/err.txt" | head -c 6)" = usage:
   done
 
+  check "no display: says to set DISPLAY" grep -q 'DISPLAY is not set: .* DISPLAY=:0$' <<<"$(DISPLAY= "$hack" 2>&1)"
+
   # Run in the foreground, bounded: a window that cannot be drawn on is refused, not hung on.
   for case in "- --window-id 0x7fffff0" "XSCREENSAVER_WINDOW=0x7fffff0 --root"; do
     read -r variable arguments <<<"$case"
