@@ -11,17 +11,22 @@ if [ "$version" != "$project_version" ]; then
   echo "debian/changelog is at $version but CMakeLists.txt at $project_version: add a changelog entry" >&2
   exit 1
 fi
-# Every file and the archive's members get the last commit's time, so one commit gives one .deb.
-epoch=$(git -C "$top" log -1 --format=%ct)
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$epoch}
+# Every file and the archive's members get the last commit's time, so one commit gives one .deb
+# (or SOURCE_DATE_EPOCH, or outside git, as from a source tarball, the changelog entry's time).
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$top" log -1 --format=%ct 2>/dev/null || true)}
+export SOURCE_DATE_EPOCH=${epoch:-$(dpkg-parsechangelog -l "$top/debian/changelog" -S Timestamp)}
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 source=$stage/vellumir-$version
 mkdir "$source"
-# The files git tracks or would track, as they are now: no build folders, no releases.
-git -C "$top" ls-files -z --cached --others --exclude-standard |
-  tar -C "$top" --null --files-from=- --ignore-failed-read -cf - | tar -C "$source" -xf -
+# The files git tracks or would track, as they are now: no build folders, no releases. Outside
+# git, the whole tree but those.
+if git -C "$top" rev-parse --git-dir >/dev/null 2>&1; then
+  git -C "$top" ls-files -z --cached --others --exclude-standard
+else
+  (cd "$top" && find . -path ./build -prune -o -path ./dist -prune -o ! -type d -print0)
+fi | tar -C "$top" --null --files-from=- --ignore-failed-read -cf - | tar -C "$source" -xf -
 if ! (cd "$source" && dpkg-buildpackage -b -us -uc -jauto) >"$stage/build.log" 2>&1; then
   tail -n 40 "$stage/build.log" >&2
   exit 1

@@ -7,6 +7,14 @@
 set -euo pipefail
 build=$1 out=$2
 packaging=$(cd "$(dirname "$0")" && pwd)
+# OUT is emptied first: refused where that would delete the build, the sources or everything.
+emptied=$(realpath -m -- "$out")
+for kept in "$build" "$packaging/.."; do
+  kept=$(realpath -m -- "$kept")
+  case $kept/ in
+    "${emptied%/}/"*) echo "sign-release.sh: emptying OUT '$out' would delete $kept; name a folder of its own" >&2; exit 1 ;;
+  esac
+done
 version=$(cat "$build/version.txt")
 # makensis runs the signing from the script's folder: a relative path would miss there.
 VELLUMIR_SIGNING_PFX=$(realpath -e -- "${VELLUMIR_SIGNING_PFX:?names no PKCS#12 file}")

@@ -92,17 +92,12 @@ PendingFile::~PendingFile() {
   if (signalSlot_ >= 0) pendingInUse[signalSlot_] = 0;
 }
 
-bool PendingFile::Fail() {
-  error_ = errno;
-  return false;
-}
-
 bool PendingFile::Close() {
   if (!stream_) return false;
   const bool written = std::fflush(stream_) == 0 && !std::ferror(stream_);
-  if (!written) Fail();
+  if (!written) error_ = errno;
   const bool closed = std::fclose(stream_) == 0;
-  if (written && !closed) Fail();
+  if (written && !closed) error_ = errno;
   stream_ = nullptr;
   return written && closed;
 }
@@ -115,7 +110,7 @@ bool PendingFile::Publish() {
   else
     replaced_ = errno == ENOENT ? Replaced::Nothing : Replaced::Lost;
   if (std::rename(NewFile(folder_).c_str(), target_.c_str()) != 0) {
-    Fail();
+    error_ = errno;
     unlink(OldFile(folder_).c_str());
     return false;
   }

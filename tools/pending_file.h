@@ -33,8 +33,6 @@ class PendingFile {
   // back, or a file that could not be kept aside (a file system without hard links).
   enum class Replaced { Nothing, KeptAside, Lost };
 
-  bool Fail();
-
   std::string target_;
   std::string folder_;  // private, beside the target: holds "new" until published, then "old"
   std::FILE* stream_ = nullptr;

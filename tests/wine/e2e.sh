@@ -811,6 +811,7 @@ scenario_signed_setup_installs_signed_programs() {
   openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Vellumir test' \
     -addext extendedKeyUsage=codeSigning -keyout "$run/key.pem" -out "$run/cert.pem" 2>/dev/null
   openssl pkcs12 -export -inkey "$run/key.pem" -in "$run/cert.pem" -passout pass:secret -out "$run/key.pfx"
+  check "an OUT holding the build is refused" eval 'cp "$binaries/version.txt" "$run/" && ! VELLUMIR_SIGNING_PFX="$run/key.pfx" "$sign" "$run" "$run" 2>/dev/null && test -e "$run/key.pfx"'
   VELLUMIR_SIGNING_PFX=$run/key.pfx VELLUMIR_SIGNING_PASSWORD=wrong "$sign" "$binaries" "$signed" 2>/dev/null
   check "a wrong password fails the signing" test $? -ne 0
   check "signing succeeds" env VELLUMIR_SIGNING_PFX="$run/key.pfx" VELLUMIR_SIGNING_PASSWORD=secret "$sign" "$binaries" "$signed"
