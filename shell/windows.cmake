@@ -7,6 +7,7 @@ add_executable(vellumir WIN32
   shell/saver_form_windows.cpp
   shell/preview_windows.cpp
   shell/password_windows.cpp
+  shell/opengl_loading_windows.cpp
   scene/pixel_format_windows.cpp
   shell/vellumir.rc)
 set_target_properties(vellumir PROPERTIES SUFFIX ".scr")

@@ -12,24 +12,13 @@
 
 #include "tools/pending_file.h"
 
-namespace {
-
-// A SIGTERM right after the chosen call to link or rename, as a Ctrl-C at that moment would come.
-int signalAfterCall = -1, callsMade = 0;
-
-int SignalWhenDue(int result) {
-  if (++callsMade == signalAfterCall) std::raise(SIGTERM);
-  return result;
-}
-
-}  // namespace
-
-extern "C" int link(const char* from, const char* to) noexcept {
-  return SignalWhenDue(linkat(AT_FDCWD, from, AT_FDCWD, to, 0));
-}
-
+// Publishing's rename, with a SIGTERM just before it (step 1) or after it (step 2), as from Ctrl-C.
+static int signalAtStep = -1;
 extern "C" int rename(const char* from, const char* to) noexcept {
-  return SignalWhenDue(renameat(AT_FDCWD, from, AT_FDCWD, to));
+  if (signalAtStep == 1) std::raise(SIGTERM);
+  const int result = renameat(AT_FDCWD, from, AT_FDCWD, to);
+  if (signalAtStep == 2) std::raise(SIGTERM);
+  return result;
 }
 
 namespace {
@@ -69,30 +58,24 @@ TEST(PendingFile, TakesBackTheFirstOutputWhenTheSecondCannotBePublished) {
 }
 
 TEST(PendingFile, ASignalWhilePublishingLeavesTheOldOrTheNewFileAndNothingElse) {
-  for (const bool existed : {false, true}) {
-    for (int call = 0; call <= 2; ++call) {  // 0: before publishing; then after each call
-      char pattern[] = "/tmp/pending_file_test.XXXXXX";
-      const std::filesystem::path folder = mkdtemp(pattern), target = folder / "out.txt";
-      if (existed) std::ofstream(target) << "old";
-      if (fork() == 0) {
-        InstallSignalCleanup();
-        PendingFile file(target);
-        std::fputs("new", file.stream());
-        callsMade = 0;
-        signalAfterCall = call;
-        if (file.Close() && call == 0) std::raise(SIGTERM);
-        if (file.Publish()) file.Keep();
-        std::_Exit(0);
-      }
-      int status;
-      wait(&status);
-      const bool present = std::filesystem::exists(target);
-      EXPECT_TRUE(WIFSIGNALED(status)) << "call " << call;
-      EXPECT_TRUE(present ? ReadWhole(target) == "new" || (existed && ReadWhole(target) == "old") : !existed)
-          << "call " << call << ", the target " << (present ? "holds " + ReadWhole(target) : "is gone");
-      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), present ? 1 : 0)
-          << "call " << call << ": a temporary was left behind";
-      std::filesystem::remove_all(folder);
+  for (int step = 0; step <= 2; ++step) {  // 0: before publishing begins
+    char pattern[] = "/tmp/pending_file_test.XXXXXX";
+    const std::filesystem::path folder = mkdtemp(pattern), target = folder / "out.txt";
+    std::ofstream(target) << "old";
+    if (fork() == 0) {
+      InstallSignalCleanup();
+      PendingFile file(target);
+      std::fputs("new", file.stream());
+      signalAtStep = step;
+      if (file.Close() && step == 0) std::raise(SIGTERM);
+      if (file.Publish()) file.Keep();
+      std::_Exit(0);
     }
+    int status;
+    wait(&status);
+    const std::string now = std::filesystem::exists(target) ? ReadWhole(target) : "nothing";
+    EXPECT_TRUE(WIFSIGNALED(status) && (now == "old" || now == "new")) << "step " << step << ": the target holds " << now;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "step " << step << ": a temporary is left";
+    std::filesystem::remove_all(folder);
   }
 }

@@ -503,11 +503,9 @@ host_in_run() {  # host.exe arguments: runs it from the run folder, prints its e
   (cd "$run" && wine ./host.exe "$@" </dev/null >/dev/null 2>&1; echo $?)
 }
 
-# The stand-in OpenGL goes where the saver takes OpenGL from; prepare_run puts Wine's own back.
-use_opengl_fixture() {
-  local system=$WINEPREFIX/drive_c/windows/system32
-  [ -f "$session/opengl32.dll" ] || cp "$system/opengl32.dll" "$session/"
-  cp "$fixtures/OPENGL32.DLL" "$system/opengl32.dll"
+use_opengl_fixture() {  # where the saver takes OpenGL from, Wine's own set aside for prepare_run
+  cp -n "$WINEPREFIX/drive_c/windows/system32/opengl32.dll" "$session/"
+  cp "$fixtures/OPENGL32.DLL" "$WINEPREFIX/drive_c/windows/system32/opengl32.dll"
 }
 
 brightest() { convert "$1" -format '%[max]' info: 2>/dev/null || echo none; }
@@ -519,7 +517,7 @@ scenario_saver_without_opengl_stays_black_and_ends() {
   local case
   # the step that fails | what the stand-in logs for it
   for case in "choose|wglChoosePixelFormat 0" "set|wglSetPixelFormat 0" "create|wglCreateContext 0" \
-              "current|wglMakeCurrent 1 0"; do
+              "current|wglMakeCurrent 1 0" "load|DllMain 0"; do
     local failure=${case%|*}
     prepare_run "no-opengl-$failure"
     use_opengl_fixture
@@ -551,7 +549,6 @@ scenario_saver_without_opengl_stays_black_and_ends() {
 scenario_opengl_beside_the_saver_is_never_loaded() {
   prepare_run opengl-beside
   cp "$fixtures/OPENGL32.DLL" "$run/"
-  set_password_value none
   export WINEDLLOVERRIDES='mscoree,mshtml=;opengl32=n,b'
   launch /s
   expect_window "opengl32.dll beside it" || return 1

@@ -2,6 +2,7 @@
 // names the step that fails, and every step after it fails as it would on a real system:
 //   choose   no pixel format matches        set      the pixel format cannot be set
 //   create   no context can be made         current  the context cannot be made current
+//   load     the module itself does not load, as on a system without OpenGL
 // Every call is logged; at exit the log gets how many gl* calls and swaps were made, all of
 // which would have gone through no context at all.
 #include <string>
@@ -67,6 +68,7 @@ BOOL WINAPI StandInSwapBuffers(HDC) {
 void WINAPI StandInGlCall() { ++glCalls; }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH && Fails("load")) return Logged("DllMain", FALSE);
   if (reason == DLL_PROCESS_DETACH)
     AppendFixtureLog("gl-calls=" + std::to_string(glCalls) + " swaps=" + std::to_string(swaps));
   return TRUE;

@@ -223,7 +223,6 @@ scenario_bad_options() {
     check "'$case': exit code 1 before any display is opened" test $code -eq 1
     check "'$case': one line, then the usage" test "$(sed -n 2p "$work/err.txt" | head -c 6)" = usage:
   done
-
   check "no display: says to set DISPLAY" grep -q 'DISPLAY is not set: .* DISPLAY=:0$' <<<"$(DISPLAY= "$hack" 2>&1)"
 
   # Run in the foreground, bounded: a window that cannot be drawn on is refused, not hung on.
