@@ -5,7 +5,7 @@
 # The SSE2 kernel's intrinsics become WebAssembly SIMD. long double is a 128-bit quad here, not
 # x87's extended: lattice/extended.h says so in every file, and docs/web.md says what it costs.
 # -O2, not Release's -O3: the fast path's kernel comes out a third smaller (the page under 250 KB)
-# for about a half more time per frame (docs/web.md has both figures).
+# for up to two fifths more time per frame (docs/web.md has both figures).
 target_compile_options(vellumir_animation PUBLIC -O2 -msimd128 -msse2 -Wno-\#pragma-messages)
 
 # The lattice's fixed arrays take 13.5 MiB; memory grows only when a larger lattice needs a
