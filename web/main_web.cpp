@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "lattice/extended.h"
 #include "lattice/lattice.h"
 #include "lattice/random.h"
 #include "scene/mesh.h"
@@ -41,7 +40,6 @@ EMSCRIPTEN_KEEPALIVE const char* vellumir_read_parameter(const char* name, int32
 // that size and the same seed, rows and mode; returns the frames still to compute before the
 // picture stands still, or -1 to animate.
 EMSCRIPTEN_KEEPALIVE int32_t vellumir_start(int32_t width, int32_t height) {
-  SetFloatingPointControl();
   ScreenWidth = width;
   ScreenHeight = height;
   if (Parameters.seed)

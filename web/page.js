@@ -59,7 +59,7 @@ var stillFramesLeft = -1, paused = false, redrawNeeded = false;
 var nextFrameAt = 0;
 // Frames computed since the page opened: the browser tests read it.
 var vellumirFrames = 0;
-var stats = {since: 0, frames: 0, compute: 0, draw: 0};
+var stats = {since: 0, frames: 0, compute: 0, draw: 0, figures: ''};
 var cursorTimer = 0, pointer = null, fullScreenPointer = null;
 
 Module.onRuntimeInitialized = startPage;
@@ -146,8 +146,12 @@ function setUpScene() {
   gl.enable(gl.CULL_FACE);
   gl.cullFace(gl.BACK);
   gl.clearColor(0, 0, 0, 1);
+  // A restored context has an empty buffer: a paused or still picture must be drawn again too.
   vertexView = null;
-  redrawNeeded = vertexCount > 0;
+  if (vertexCount > 0) {
+    uploadMesh();
+    redrawNeeded = true;
+  }
 }
 
 // The backing store follows the canvas's CSS size times the device's pixel ratio; true when it
@@ -234,20 +238,24 @@ function tick(now) {
   countFrame(now, computed - start, performance.now() - computed);
 }
 
-// Frames per second and ms per frame, shown twice a second while the overlay is open.
+// Frames per second and ms per frame, taken twice a second (not every frame: no text is made per
+// frame) and shown while the overlay is open.
 function countFrame(now, computeMs, drawMs) {
   stats.frames += 1;
   stats.compute += computeMs;
   stats.draw += drawMs;
   if (now - stats.since < 500) return;
-  if (!overlay.hidden) {
-    var seconds = (now - stats.since) / 1000;
-    overlay.textContent = 'mode ' + Module._vellumir_mode() + '  seed ' + (Module._vellumir_seed() >>> 0) +
-        '  rows ' + Module._vellumir_rows() + '\n' + (stats.frames / seconds).toFixed(1) + ' fps  compute ' +
-        (stats.compute / stats.frames).toFixed(1) + ' ms  draw ' + (stats.draw / stats.frames).toFixed(1) + ' ms';
-  }
+  stats.figures = (stats.frames * 1000 / (now - stats.since)).toFixed(1) + ' fps  compute ' +
+      (stats.compute / stats.frames).toFixed(1) + ' ms  draw ' + (stats.draw / stats.frames).toFixed(1) + ' ms';
   stats.since = now;
   stats.frames = stats.compute = stats.draw = 0;
+  showOverlay();
+}
+
+function showOverlay() {
+  if (overlay.hidden) return;
+  overlay.textContent = 'mode ' + Module._vellumir_mode() + '  seed ' + (Module._vellumir_seed() >>> 0) + '  rows ' +
+      Module._vellumir_rows() + '\n' + (paused ? 'paused' : stats.figures);
 }
 
 function inFullScreen() {
@@ -284,11 +292,13 @@ function listenToUser() {
       toggleFullScreen();
     } else if (key === 'i') {
       overlay.hidden = !overlay.hidden;
-      overlay.textContent = 'mode ' + Module._vellumir_mode() + '  seed ' + (Module._vellumir_seed() >>> 0);
+      showOverlay();
     } else if (key >= '1' && key <= '5' && key.length === 1) {
       Module._vellumir_set_mode(Number(key));
+      showOverlay();
     } else if (key === ' ') {
       paused = !paused;
+      showOverlay();
     } else {
       return;
     }
