@@ -60,7 +60,7 @@ var nextFrameAt = 0;
 // Frames computed since the page opened: the browser tests read it.
 var vellumirFrames = 0;
 var stats = {since: 0, frames: 0, compute: 0, draw: 0, figures: ''};
-var cursorTimer = 0, pointer = null, fullScreenPointer = null;
+var cursorTimer = 0, fullScreenPointer = null;
 
 Module.onRuntimeInitialized = startPage;
 Module.onAbort = function () {
@@ -306,18 +306,20 @@ function listenToUser() {
   });
   canvas.addEventListener('click', toggleFullScreen);
   document.addEventListener('mousemove', function (event) {
-    pointer = {x: event.screenX, y: event.screenY};
     if (saver && inFullScreen()) {
-      if (fullScreenPointer === null) fullScreenPointer = pointer;
-      if (Math.abs(pointer.x - fullScreenPointer.x) > SaverMouseRange ||
-          Math.abs(pointer.y - fullScreenPointer.y) > SaverMouseRange) {
+      // Where the pointer stands in full screen is measured in full screen's own coordinates:
+      // screen coordinates jump as the page goes full screen where the system keeps windows'
+      // places to itself (Wayland, headless browsers).
+      if (fullScreenPointer === null) fullScreenPointer = {x: event.clientX, y: event.clientY};
+      if (Math.abs(event.clientX - fullScreenPointer.x) > SaverMouseRange ||
+          Math.abs(event.clientY - fullScreenPointer.y) > SaverMouseRange) {
         document.exitFullscreen().catch(function () {});
       }
     }
     showCursor();
   });
   document.addEventListener('fullscreenchange', function () {
-    fullScreenPointer = inFullScreen() ? pointer : null;
+    fullScreenPointer = null;
     showCursor();
   });
 }

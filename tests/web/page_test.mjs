@@ -150,12 +150,22 @@ test('a hidden page computes no frames, and goes on without racing when it retur
   await page.close();
 });
 
-test('with saver=1 a key leaves full screen', async () => {
+test('with saver=1 a key, or the mouse moved more than 30 pixels, leaves full screen', async () => {
   const {page, errors} = await open('saver=1&rows=20');
   await page.waitForFunction('vellumirFrames >= 1');
-  await page.click('canvas');
-  await page.waitForFunction('document.fullscreenElement !== null');
+  const enterFullScreen = async () => {
+    await page.mouse.click(100, 100);
+    await page.waitForFunction('document.fullscreenElement !== null');
+    await page.mouse.move(100, 100);
+  };
+  await enterFullScreen();
   await page.keyboard.press('KeyA');
+  await page.waitForFunction('document.fullscreenElement === null');
+
+  await enterFullScreen();
+  await page.mouse.move(130, 70);
+  assert.ok(await page.evaluate('document.fullscreenElement !== null'), '30 pixels on each axis left full screen');
+  await page.mouse.move(131, 100);
   await page.waitForFunction('document.fullscreenElement === null');
   assert.deepEqual(errors, []);
   await page.close();
