@@ -38,6 +38,6 @@ bool ReadPageParameter(const std::string& name, const std::string& value, PagePa
     if (name == "saver") parameters.saver = number == 1;
     return true;
   }
-  error = "unknown parameter " + QuoteArgument(name) + "; the page takes mode, rows, seed, frame and saver";
-  return false;
+  // Not the page's: links shared through some sites gain parameters of their own.
+  return true;
 }

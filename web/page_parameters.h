@@ -14,7 +14,7 @@ struct PageParameters {
   bool saver = false;             // leave full screen at any key or a long mouse movement
 };
 
-// Takes one parameter into `parameters`; false for an unknown name or a bad value, with `error`
-// naming the parameter, what it got and what it accepts.
+// Takes one parameter into `parameters`, or ignores one the page does not know; false for a bad
+// value, with `error` naming the parameter, what it got and what it accepts.
 bool ReadPageParameter(const std::string& name, const std::string& value, PageParameters& parameters,
                        std::string& error);

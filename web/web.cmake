@@ -3,7 +3,8 @@
 # the same arithmetic run under Node.
 
 # The SSE2 kernel's intrinsics become WebAssembly SIMD. long double is a 128-bit quad here, not
-# x87's extended: lattice/extended.h says so in every file, and docs/web.md says what it costs.
+# x87's extended: docs/web.md says what that costs, so lattice/extended.h need not say it in
+# every file.
 # -O2, not Release's -O3: the fast path's kernel comes out a third smaller (the page under 250 KB)
 # for up to two fifths more time per frame (docs/web.md has both figures).
 target_compile_options(vellumir_animation PUBLIC -O2 -msimd128 -msse2 -Wno-\#pragma-messages)
