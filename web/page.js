@@ -203,8 +203,9 @@ function computeFrame() {
 }
 
 // The frames before a still picture, a slice per display refresh; true once they are done.
-function computeStillFrames(now) {
-  while (stillFramesLeft > 0 && performance.now() - now < StillBudget) {
+function computeStillFrames() {
+  // At least one frame per refresh, however late the refresh comes.
+  for (var start = performance.now(); stillFramesLeft > 0 && performance.now() - start < StillBudget;) {
     computeFrame();
     --stillFramesLeft;
   }
@@ -221,7 +222,7 @@ function tick(now) {
   if (contextLost) return;
   if (fitCanvas()) redrawNeeded = vertexCount > 0;
   if (stillFramesLeft >= 0) {
-    computeStillFrames(now);
+    computeStillFrames();
     return;
   }
   if (paused || now < nextFrameAt) {
