@@ -3,6 +3,7 @@
 // page adds only WebGL drawing, pacing and input.
 #include <emscripten.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +14,16 @@
 #include "scene/scene.h"
 #include "web/page_parameters.h"
 #include "x11/window_lattice.h"
+
+// page.js reads these structures at fixed places: a change here must change it too.
+static_assert(sizeof(MeshVertex) == 9 * sizeof(float) && offsetof(MeshVertex, colour) == 3 * sizeof(float) &&
+              offsetof(MeshVertex, vertex) == 6 * sizeof(float));
+static_assert(offsetof(SceneLighting, lightDiffuse) == 4 * sizeof(float) &&
+              offsetof(SceneLighting, lightSpecular) == 8 * sizeof(float) &&
+              offsetof(SceneLighting, lightPosition) == 12 * sizeof(float) &&
+              offsetof(SceneLighting, materialSpecular) == 27 * sizeof(float) &&
+              offsetof(SceneLighting, materialEmission) == 31 * sizeof(float) &&
+              offsetof(SceneLighting, materialShininess) == 35 * sizeof(float));
 
 namespace {
 
