@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the README's pictures: the animation at its top and one render of each pattern mode
-# through the frame tool, the real saver under Wine, and the live preview inside a stand-in
-# settings dialog.
+# through the frame tool, the browser page, the real saver under Wine, and the live preview
+# inside a stand-in settings dialog.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build >/dev/null
@@ -20,6 +20,13 @@ seq 0 59 | xargs -P "$(nproc)" -I{} sh -c '
   convert "$name-full.png" -resize 480x270 "$name.png" && rm "$name-full.png"' sh "$frames" {}
 img2webp -loop 0 -lossy -q 60 -d 60 "$frames"/[0-9][0-9][0-9].png -o docs/vellumir.webp >/dev/null 2>&1
 rm -rf "$frames"
+
+# The browser page as headless Chromium shows it, with its software WebGL.
+profile=$(mktemp -d)
+chromium --headless=new --use-angle=swiftshader --enable-unsafe-swiftshader --no-sandbox --user-data-dir="$profile" \
+  --force-device-scale-factor=1 --hide-scrollbars --window-size=480,270 --virtual-time-budget=10000 \
+  --screenshot=docs/web-page.png "file://$PWD/build/web/page/index.html?seed=20261208&mode=3&frame=600" >/dev/null 2>&1
+rm -rf "$profile"
 
 convert "$(DISPLAY= scripts/run)" -resize 960x540 docs/saver-under-wine.png
 

@@ -14,6 +14,14 @@ Vector3 TriangleNormal(const Vector3& a, const Vector3& b, const Vector3& c) {
           static_cast<float>(static_cast<Extended>(u.x) * v.y - static_cast<Extended>(u.y) * v.x)};
 }
 
+void FillMeshVertices(MeshVertex* first) {
+  ForEachTriangle([&first](const Vector3& normal, const MeshCorner& a, const MeshCorner& b, const MeshCorner& c) {
+    *first++ = {normal, a.colour, a.vertex};
+    *first++ = {normal, b.colour, b.vertex};
+    *first++ = {normal, c.colour, c.vertex};
+  });
+}
+
 void DrawMesh() {
   glPushMatrix();
   glTranslatef(0, 0, -1.2f);

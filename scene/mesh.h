@@ -47,6 +47,17 @@ void ForEachTriangle(Visit&& visit) {
   }
 }
 
+// One corner as vertex arrays and vertex buffers take it: interleaved, with its triangle's normal.
+struct MeshVertex {
+  Vector3 normal;
+  Vector3 colour;
+  Vector3 vertex;
+};
+
+// The mesh's corners in drawing order, RowCount x ColCount x 6 of them, written from `first` on;
+// no OpenGL, so any drawing API can take them.
+void FillMeshVertices(MeshVertex* first);
+
 // Draws every cell of the finished lattice call by call; leaves the model-view matrix as it
 // found it.
 void DrawMesh();

@@ -6,13 +6,6 @@
 
 namespace {
 
-// Interleaved, in the layout the three array pointers below describe.
-struct MeshVertex {
-  Vector3 normal;
-  Vector3 colour;
-  Vector3 vertex;
-};
-
 std::vector<MeshVertex> MeshVertices;
 
 }  // namespace
@@ -20,12 +13,7 @@ std::vector<MeshVertex> MeshVertices;
 void DrawMeshArrays() {
   const size_t count = static_cast<size_t>(RowCount) * ColCount * 6;
   if (MeshVertices.size() != count) MeshVertices.assign(count, MeshVertex{});
-  MeshVertex* next = MeshVertices.data();
-  ForEachTriangle([&next](const Vector3& normal, const MeshCorner& a, const MeshCorner& b, const MeshCorner& c) {
-    *next++ = {normal, a.colour, a.vertex};
-    *next++ = {normal, b.colour, b.vertex};
-    *next++ = {normal, c.colour, c.vertex};
-  });
+  FillMeshVertices(MeshVertices.data());
 
   constexpr GLsizei stride = sizeof(MeshVertex);
   const MeshVertex* first = MeshVertices.data();

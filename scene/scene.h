@@ -11,6 +11,14 @@ constexpr double SaverHalfWidth = 0.495;
 // out of sight at any column count.
 double RowEndFreeHalfWidth(int32_t columns);
 
+// The light and the material as InitScene hands them to OpenGL; the web page's shaders take the
+// same values, so both light the mesh alike.
+struct SceneLighting {
+  float lightAmbient[4], lightDiffuse[4], lightSpecular[4], lightPosition[4], spotDirection[3];
+  float materialAmbient[4], materialDiffuse[4], materialSpecular[4], materialEmission[4], materialShininess;
+};
+extern const SceneLighting Lighting;
+
 // Sets up the current rendering context for ScreenWidth x ScreenHeight with the saver's view.
 void InitGL();
 

@@ -13,6 +13,10 @@ add_executable(vellumir-render tools/vellumir_render.cpp)
 target_link_libraries(vellumir-render PRIVATE vellumir_render_lib)
 target_compile_definitions(vellumir-render PRIVATE VELLUMIR_VERSION="${PROJECT_VERSION}")
 
+# Every frame's dump in one run, to hold the web build's arithmetic against (web/measure_exactness.mjs).
+add_executable(vellumir-frame-dumps web/frame_dumps.cpp)
+target_link_libraries(vellumir-frame-dumps PRIVATE vellumir_render_lib)
+
 if(BUILD_TESTING)
   add_subdirectory(tests)
   add_subdirectory(bench)
