@@ -43,6 +43,17 @@ struct Bounded {
   bool narrow = false;
   // Known to be exact: both evaluations hold this very value, so it rounds alike.
   bool exact = false;
+
+  // Copied register by register: left to itself the compiler copies these few hundred bytes
+  // with a string instruction whose start-up alone costs more than the copy, many times a node.
+  Bounded() = default;
+  [[gnu::always_inline]] Bounded(const Bounded& other) { *this = other; }
+  [[gnu::always_inline]] Bounded& operator=(const Bounded& other) {
+    for (int q = 0; q < Width; ++q) value[q] = other.value[q], error[q] = other.error[q];
+    narrow = other.narrow;
+    exact = other.exact;
+    return *this;
+  }
 };
 
 // An upper bound of e / d for the error terms, which need no correct rounding: a division
