@@ -16,20 +16,20 @@
 
 #include <limits>
 
+#include "lattice/batch_functions.h"
 #include "lattice/extended.h"
 
 namespace bounds {
 // One rounding of a double and one of an extended operation, with room to spare.
 constexpr double Rounding = 0x1p-52;
-// The libraries' sine and logarithm document no bound: these are generous, and the unit tests
-// measure the real error against the x87 instructions.
+// Generous bounds for the kernels' sine and logarithm (lattice/batch_functions.h): the unit
+// tests measure the real error against the x87 instructions.
 constexpr double FunctionRelative = 0x1p-40;
 constexpr double SineAbsolute = 0x1p-56;  // per unit of argument: argument reduction near zeros
 constexpr double LnAbsolute = 0x1p-52;    // near ln(1) = 0
 // Beyond this the sine's argument reduction is not trusted: the node falls back.
 constexpr double SineArgumentLimit = 0x1p20;
-// The logarithm is trusted on normal, finite arguments only (XSIMD_NO_DENORMALS and
-// XSIMD_NO_INFINITIES spare the kernels those cases).
+// The logarithm is trusted on normal, finite arguments only, the ones BatchLog covers.
 constexpr double LnArgumentLow = 0x1p-1000;
 constexpr double LnArgumentHigh = 0x1p1000;
 }  // namespace bounds
@@ -43,6 +43,17 @@ struct Bounded {
   bool narrow = false;
   // Known to be exact: both evaluations hold this very value, so it rounds alike.
   bool exact = false;
+
+  // Copied register by register: left to itself the compiler copies these few hundred bytes
+  // with a string instruction whose start-up alone costs more than the copy, many times a node.
+  Bounded() = default;
+  [[gnu::always_inline]] Bounded(const Bounded& other) { *this = other; }
+  [[gnu::always_inline]] Bounded& operator=(const Bounded& other) {
+    for (int q = 0; q < Width; ++q) value[q] = other.value[q], error[q] = other.error[q];
+    narrow = other.narrow;
+    exact = other.exact;
+    return *this;
+  }
 };
 
 // An upper bound of e / d for the error terms, which need no correct rounding: a division
@@ -186,7 +197,7 @@ template <class B, int W>
   const B infinity(std::numeric_limits<double>::infinity());
   EachBatch<W>([&](int q) {
     const B magnitude = xsimd::abs(a.value[q]);
-    r.value[q] = xsimd::sin(a.value[q]);
+    r.value[q] = BatchSine(a.value[q]);
     const B error = a.error[q] + bounds::FunctionRelative * xsimd::abs(r.value[q]) +
                     bounds::SineAbsolute * (B(1) + magnitude);
     r.error[q] = xsimd::select(magnitude < B(bounds::SineArgumentLimit), error, infinity);
@@ -199,7 +210,7 @@ template <class B, int W>
   Bounded<B, W> r;
   const B infinity(std::numeric_limits<double>::infinity());
   EachBatch<W>([&](int q) {
-    r.value[q] = xsimd::log(a.value[q]);
+    r.value[q] = BatchLog(a.value[q]);
     const B clearance = a.value[q] - a.error[q];
     const B error = DivideUp(a.error[q], clearance) + bounds::FunctionRelative * xsimd::abs(r.value[q]) +
                     B(bounds::LnAbsolute);

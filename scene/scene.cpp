@@ -50,3 +50,8 @@ void InitScene(double halfWidth) {
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
   glEnable(GL_LIGHT0);
 }
+
+void InitHackScene() {
+  InitScene(RowEndFreeHalfWidth(ColCount));
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0);
+}

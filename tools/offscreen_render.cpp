@@ -7,7 +7,7 @@
 
 #include "lattice/lattice.h"
 
-bool RenderOffscreen(Image& image, double halfWidth, void (*drawMesh)()) {
+bool RenderOffscreen(Image& image, void (*initScene)(), void (*drawMesh)()) {
   const size_t rowBytes = static_cast<size_t>(ScreenWidth) * 4;
   std::vector<unsigned char> buffer(rowBytes * ScreenHeight);
   // Like the saver's pixel format: colour only, no depth or stencil buffer.
@@ -17,7 +17,7 @@ bool RenderOffscreen(Image& image, double halfWidth, void (*drawMesh)()) {
     OSMesaDestroyContext(context);
     return false;
   }
-  InitScene(halfWidth);
+  initScene();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   drawMesh();
   glFinish();

@@ -17,10 +17,9 @@ struct Image {
   std::vector<unsigned char> rgba;
 };
 
-// Clears, sets up the scene for ScreenWidth x ScreenHeight with the given view and draws the
-// lattice as it stands, by default as the saver does; false when no offscreen context could be
-// made.
-bool RenderOffscreen(Image& image, double halfWidth = SaverHalfWidth, void (*drawMesh)() = DrawMesh);
+// Clears, sets up the scene for ScreenWidth x ScreenHeight and draws the lattice as it stands, by
+// default as the saver does; false when no offscreen context could be made.
+bool RenderOffscreen(Image& image, void (*initScene)() = InitGL, void (*drawMesh)() = DrawMesh);
 
 // Keywords and their texts, written into the PNG as text chunks ahead of the pixels.
 using PngText = std::vector<std::pair<std::string, std::string>>;

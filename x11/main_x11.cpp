@@ -105,9 +105,6 @@ Ending TakeEvents(DrawingWindow& drawing) {
   return Ending::Failed;
 }
 
-// The saver's scene, with a view narrowed where a lattice of few columns would show its row ends.
-void InitHackScene() { InitScene(RowEndFreeHalfWidth(ColCount)); }
-
 Ending DrawFrame(DrawingWindow& drawing, FrameRate* frameRate) {
   // The window may have changed size since the last frame: cover all of it, and no more.
   if (FollowWindowSize(std::max(drawing.width, 1), std::max(drawing.height, 1))) InitHackScene();
