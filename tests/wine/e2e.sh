@@ -99,11 +99,9 @@ running_for() {  # seconds: true when the saver is still running after them
 
 session_savers() { processes_with "WINEPREFIX=$WINEPREFIX" 'vellumir\.scr'; }
 
-kill_savers() { kill -KILL $(session_savers) 2>/dev/null; }
-
 end_run() {  # ends a saver the scenario left running
   if [ ! -f "$run/exit" ]; then
-    kill_savers
+    kill -KILL $(session_savers) 2>/dev/null
     wait_for_exit >/dev/null
   fi
   wait 2>/dev/null
@@ -484,9 +482,8 @@ host_in_run() {  # host.exe arguments: runs it from the run folder, prints its e
 }
 
 brightest() { convert "$1" -format '%[max]' info: 2>/dev/null || echo none; }
-all_black() { [ "$(brightest "$1")" = 0 ]; }
 drawn() { [[ $(brightest "$1") =~ ^[1-9] ]]; }
-black_shot() { screenshot "PPM:$1" && all_black "$1"; }
+black_shot() { screenshot "PPM:$1" && [ "$(brightest "$1")" = 0 ]; }
 
 scenario_saver_without_opengl_stays_black_and_ends() {
   local case
@@ -777,7 +774,6 @@ scenario_setup_installs_runs_and_uninstalls() {
 signed_by() {  # certificate file: the Authenticode signature holds, checked against it alone
   osslsigncode verify -CAfile "$1" -in "$2" >/dev/null 2>&1
 }
-unsigned() { ! signed_by "$@"; }
 
 scenario_signed_setup_installs_signed_programs() {
   prepare_run signed  # which copies the build's saver, to show that signing leaves it alone
