@@ -191,8 +191,9 @@ Function un.onInit
 FunctionEnd
 
 Section Uninstall
-  ; Put back the screen saver this one replaced only while it is still current: a saver the user
-  ; picked since stays. Both forms of the path are compared, as the settings dialog may write either.
+  ; Put back the screen saver this one replaced only while it is still current: a saver the
+  ; user picked since stays. Both forms of the path are compared, as the settings dialog may
+  ; write either.
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
   GetFullPathName /SHORT $1 "$saver"
   ${If} $0 != ""
