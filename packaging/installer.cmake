@@ -15,6 +15,7 @@ if(MAKENSIS)
             -DOUTPUT=${setup_program}
             ${installer_script}
     DEPENDS vellumir ${installer_script} ${CMAKE_CURRENT_SOURCE_DIR}/packaging/vellumir.ico
+            ${CMAKE_CURRENT_SOURCE_DIR}/packaging/setup-picture.bmp
             ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE
     COMMENT "Making the setup program")
   add_custom_target(installer ALL DEPENDS ${setup_program})

@@ -5,6 +5,8 @@
 # each triangle is one flat colour, so that 16 pixels still show six clear facets. The icon is
 # committed, since a Windows build of the saver has neither the frame tool nor ImageMagick; run
 # this again only to change it. With a file name it also writes a sheet of every size there.
+# It also makes packaging/setup-picture.bmp, the setup program's picture beside its welcome and
+# finish pages (164 x 314): the same frame with more rows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sheet=${1:-}
@@ -58,6 +60,10 @@ done
 pictures=("${sizes[@]/#/$work/}") pictures=("${pictures[@]/%/.png}")
 convert "${pictures[@]}" -strip packaging/vellumir.ico
 echo packaging/vellumir.ico
+build/native/vellumir-render --width 240 --height 314 --rows 16 --seed 20261208 --mode 3 --frames 600 \
+  --png "$work/side.png"
+convert "$work/side.png" -gravity center -crop 164x314+0+0 +repage BMP3:packaging/setup-picture.bmp
+echo packaging/setup-picture.bmp
 if [ -n "$sheet" ]; then
   # Each size at its own pixels, then the four smallest magnified eight times to judge their grid.
   for size in 16 20 24 32; do

@@ -16,6 +16,9 @@ ManifestDPIAware true
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellumir"
 !define DESKTOP_KEY "Control Panel\Desktop"
+; The user's own screen-saver values that making Vellumir current replaced, as they were: a value
+; that was absent is absent here too. The key's default value marks that a record was made.
+!define RECORD_KEY "Software\Vellumir\Replaced screen saver"
 !define SPI_SETSCREENSAVEACTIVE 17
 !define SPIF_SENDCHANGE 2
 !define SPIF_UPDATEINIFILE_SENDCHANGE 3
@@ -58,6 +61,7 @@ VIAddVersionKey LegalCopyright "Copyright (c) 2026 ${PUBLISHER}"
 !define MUI_UNICON "${__FILEDIR__}\vellumir.ico"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${__FILEDIR__}\setup-picture.bmp"
 !define MUI_WELCOMEPAGE_TEXT "Vellumir is a screen saver: a full-screen, slowly changing lattice of \
 coloured, relief-shaded triangles.$\r$\n$\r$\nSetup will install it and can make it your screen \
 saver. Vellumir is free software under the MIT licence, whose text Setup puts in the installation \
@@ -70,6 +74,7 @@ folder.$\r$\n$\r$\nClick Next to continue."
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW OfferSettingsWhenCurrent
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -115,14 +120,28 @@ Section "Vellumir screen saver" SectionSaver
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" EstimatedSize $0
 SectionEnd
 
-Section "Make Vellumir the current screen saver" SectionActivate
-  ; The uninstaller puts back the ScreenSaveActive found here ("" for none). A reinstall keeps
-  ; the first one found, not the "1" its predecessor wrote.
+; Copies one value of HKCU from one key to another; absent stays absent.
+!macro CopyUserValue FROM TO NAME
   ClearErrors
-  ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "ScreenSaveActiveBefore"
+  ReadRegStr $0 HKCU "${FROM}" "${NAME}"
+  ; A number reads as its text, with the error flag set.
   ${If} ${Errors}
-    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "ScreenSaveActiveBefore" "$0"
+  ${AndIf} $0 == ""
+    DeleteRegValue HKCU "${TO}" "${NAME}"
+  ${Else}
+    WriteRegStr HKCU "${TO}" "${NAME}" "$0"
+  ${EndIf}
+!macroend
+
+Section "Make Vellumir the current screen saver" SectionActivate
+  ; A reinstall over a current Vellumir keeps the record of what the first one replaced.
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  ${If} $0 != $saver
+  ${AndIf} $0 != $shortSaver
+    DeleteRegKey HKCU "${RECORD_KEY}"
+    WriteRegStr HKCU "${RECORD_KEY}" "" ""
+    !insertmacro CopyUserValue "${DESKTOP_KEY}" "${RECORD_KEY}" "SCRNSAVE.EXE"
+    !insertmacro CopyUserValue "${DESKTOP_KEY}" "${RECORD_KEY}" "ScreenSaveActive"
   ${EndIf}
   WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$shortSaver"
   WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
@@ -135,7 +154,14 @@ Function OpenScreenSaverSettings
   Exec '"$SYSDIR\rundll32.exe" desk.cpl,InstallScreenSaver $shortSaver'
 FunctionEnd
 
-; After the sections, whose numbers it needs.
+; After the sections, whose numbers these need.
+Function OfferSettingsWhenCurrent
+  ; The settings' install command makes the saver current: ticked only when that was asked for.
+  ${IfNot} ${SectionIsSelected} ${SectionActivate}
+    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
+  ${EndIf}
+FunctionEnd
+
 Function .onInit
   !insertmacro MULTIUSER_INIT
   ${GetParameters} $0
@@ -165,17 +191,19 @@ Function un.onInit
 FunctionEnd
 
 Section Uninstall
-  ; Clear the current screen saver only while it still names this one: a saver the user picked
-  ; since stays. Both forms of the path are compared, as the settings dialog may write either.
+  ; Put back the screen saver this one replaced only while it is still current: a saver the
+  ; user picked since stays. Both forms of the path are compared, as the settings dialog may
+  ; write either.
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
   GetFullPathName /SHORT $1 "$saver"
   ${If} $0 != ""
     ${If} $0 == $saver
     ${OrIf} $0 == $1
-      DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-      Call un.RestoreScreenSaveActive
+      Call un.PutBackScreenSaver
     ${EndIf}
   ${EndIf}
+  DeleteRegKey HKCU "${RECORD_KEY}"
+  DeleteRegKey /ifempty HKCU "Software\Vellumir"
 
   Delete "$saver"
   Delete "${SETTINGS_SHORTCUT}"
@@ -185,21 +213,21 @@ Section Uninstall
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd
 
-Function un.RestoreScreenSaveActive
+Function un.PutBackScreenSaver
   ClearErrors
-  ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "ScreenSaveActiveBefore"
+  ReadRegStr $0 HKCU "${RECORD_KEY}" ""
   ${If} ${Errors}
-    Return ; this install never made Vellumir current
+    ; Picked by hand, not made current here: nothing to put back, but no saver is left either.
+    DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    Return
   ${EndIf}
+  ReadRegStr $0 HKCU "${RECORD_KEY}" "ScreenSaveActive"
   StrCpy $1 0
   ${If} $0 == 1
     StrCpy $1 1
   ${EndIf}
   ; The running session first, without writing the value, which is put back as it was found.
   System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i $1, p 0, i ${SPIF_SENDCHANGE})'
-  ${If} $0 == ""
-    DeleteRegValue HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
-  ${Else}
-    WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "$0"
-  ${EndIf}
+  !insertmacro CopyUserValue "${RECORD_KEY}" "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  !insertmacro CopyUserValue "${RECORD_KEY}" "${DESKTOP_KEY}" "ScreenSaveActive"
 FunctionEnd

@@ -6,19 +6,17 @@ set -u
 [ "$(id -u)" -eq 0 ] || { echo "skipped: installing a package needs root"; exit 77; }
 exec 9>/run/lock/vellumir-package-test.lock && flock 9
 dpkg -s vellumir >/dev/null 2>&1 && { echo "skipped: a Vellumir package is installed here already"; exit 77; }
-work=$(mktemp -d) failures=0 pids=() program=/usr/libexec/xscreensaver/vellumir
+work=$(mktemp -d) pids=() program=/usr/libexec/xscreensaver/vellumir
 home=$work/home mate_home=$work/mate-home entry=/usr/share/applications/screensavers/vellumir.desktop
 files="$program $entry /usr/share/doc/vellumir/changelog.gz /usr/share/doc/vellumir/copyright
   /usr/share/man/man6/vellumir.6x.gz /usr/share/xscreensaver/config/vellumir.xml"
 mkdir "$home" "$mate_home" && chmod 755 "$work"
 
-check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi; }
 apt() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -q "$@" >>"$work/log" 2>&1; }
 # The screen savers' processes are not our children: they are found by the HOME they were given.
-started_with() { grep -lsz "^HOME=$1\$" /proc/[0-9]*/environ | cut -d/ -f3; }
-runs_program() { local p; for p in $(started_with "$1"); do [ "$(readlink "/proc/$p/exe")" = "$program" ] && return; done; false; }
+runs_ours() { runs_program "HOME=$1" "$program"; }
 # The machine is left as it was found: nothing of ours running, no package, no files.
-cleanup() { kill "${pids[@]}" $(started_with "$home") $(started_with "$mate_home") 2>/dev/null; wait
+cleanup() { kill "${pids[@]}" $(processes_with "HOME=$home") $(processes_with "HOME=$mate_home") 2>/dev/null; wait
   dpkg -s vellumir >/dev/null 2>&1 && apt purge vellumir; rm -rf "$work"; }
 trap cleanup EXIT
 
@@ -31,8 +29,9 @@ check "desktop-file-validate accepts the entry" desktop-file-validate "$entry"
 start_xvfb 1024x768x24 "$work/xvfb.log" || exit 1
 pids+=("$xvfb_pid")
 export DISPLAY=$display
-covered() { import -window root "PNG24:$work/screen.png" 2>/dev/null &&
-  [ "$(convert "$work/screen.png" -separate -evaluate-sequence Max -format '%[fx:minima>0.15]' info:)" = 1 ]; }
+shows() { import -window root "PNG24:$work/$1.png" 2>/dev/null && covered "$work/$1.png"; }  # shot name
+# A picture left on the screen does not move: the lattice covers it and changes.
+lattice_moves() { eventually shows first && eventually eval 'shows later && differs "$work/first.png" "$work/later.png"'; }
 as_nobody() { runuser -u nobody -- env HOME="$1" PATH=/usr/bin:/bin DISPLAY="$DISPLAY" XDG_CURRENT_DESKTOP=MATE "${@:2}"; }
 
 # XScreenSaver runs no hack as root; as nobody, with settings of its own, it finds the program.
@@ -42,10 +41,10 @@ chmod -R a+rX "$home"
 as_nobody "$home" xscreensaver --no-splash </dev/null >>"$work/log" 2>&1 &
 pids+=($!)
 eventually as_nobody "$home" xscreensaver-command -activate >/dev/null 2>&1
-check "XScreenSaver runs the installed program" eventually runs_program "$home"
-check "... and the lattice covers the screen" eventually covered
+check "XScreenSaver runs the installed program" eventually runs_ours "$home"
+check "... whose lattice covers the screen and moves" lattice_moves
 as_nobody "$home" xscreensaver-command -exit >/dev/null 2>&1
-eventually eval '! runs_program "$home"'
+check "... and ends it on leaving" eventually eval '! runs_ours "$home"'
 
 # MATE's screen saver knows the entry as the theme named for its file; its settings must be writable.
 chown nobody: "$mate_home"
@@ -55,8 +54,8 @@ as_nobody "$mate_home" dbus-run-session -- sh -c 'gsettings set org.mate.screens
   mate-screensaver --no-daemon & for _ in $(seq 600); do mate-screensaver-command -a && break; sleep 0.1; done; wait' \
   </dev/null >>"$work/log" 2>&1 &
 pids+=($!)
-check "MATE's screen saver runs the installed program" eventually runs_program "$mate_home"
-check "... and the lattice covers the screen" eventually covered
+check "MATE's screen saver runs the installed program" eventually runs_ours "$mate_home"
+check "... whose lattice covers the screen and moves" lattice_moves
 
 check "apt-get removes it" apt purge vellumir
 check "no package record is left" test -z "$(dpkg-query -W -f='${Status}' vellumir 2>/dev/null)"

@@ -1,6 +1,12 @@
-# Sourced by the shell suites: a display of their own, and waiting for a condition rather than
-# for a time. Machines that run them are often busy, so only a hang should reach a deadline.
+# Sourced by the shell suites: their checks, a display of their own, waiting for a condition
+# rather than for a time, and the pictures and processes they look at. Machines that run them
+# are often busy, so only a hang should reach a deadline.
 patience=60  # seconds
+failures=0
+
+check() {  # description, then a command that must succeed: prints the outcome, counts a failure
+  if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi
+}
 
 # start_xvfb GEOMETRY LOG: starts Xvfb on a display number it picks itself (any number we chose
 # could be taken by another session between our look and its start), waits until it takes
@@ -32,4 +38,25 @@ eventually() {  # a command: true as soon as it succeeds, false if it never does
     [ "$SECONDS" -lt "$deadline" ] || return 1
     sleep 0.2
   done
+}
+
+differs() { ! compare -metric AE "$1" "$2" null: 2>/dev/null; }  # two pictures
+
+# On llvmpipe every pixel the mesh covers is at least about 0.2 of full intensity in its
+# brightest channel, so any darker pixel is a gap or an uncovered part of the window.
+covered() { [ "$(convert "$1" -separate -evaluate-sequence Max -format '%[fx:minima>0.15]' info:)" = 1 ]; }
+
+# Processes that are not our children (Wine's, a daemon's hacks) are told from other sessions'
+# by a variable of their environment, never by their name alone.
+processes_with() {  # NAME=VALUE [pgrep -f pattern]: the pids of such processes
+  local pid
+  for pid in $(pgrep -f "${2:-.}"); do
+    grep -qxzF "$1" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
+  done
+}
+
+runs_program() {  # NAME=VALUE program: true while a process with that in its environment runs it
+  local pid
+  for pid in $(processes_with "$1"); do [ "$(readlink "/proc/$pid/exe")" = "$2" ] && return; done
+  false
 }

@@ -2,15 +2,10 @@
 # The frame tool's command line as a user meets it: sizes, repeatability, and bad input that
 # must leave no file behind.
 set -u
+. "$(dirname "$0")/harness.sh"
 render=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0 failed=0
-
-check() {  # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
-}
 
 "$render" --seed 1 --mode 1 --frames 3 --dump "$work/a.bin"
 "$render" --seed 1 --mode 1 --frames 3 --dump "$work/b.bin"
@@ -32,13 +27,14 @@ check "halfway column count" test "$(stat -c %s "$work/small.bin")" -eq $((60 + 
 # The IHDR chunk holds the width and height as big-endian words at bytes 16 to 23.
 check "png size" test "$(od -An -tx1 -j16 -N8 "$work/out.png" | tr -d ' \n')" = 0000078000000438
 
-for help in --help -h; do
-  out=$("$render" "$help" --bogus)
-  check "$help exits 0" test $? -eq 0
-  for option in --width --height --rows --seed --mode --phases --frames --exact --dump --png --version; do
-    check "$help lists $option" grep -q -- "$option " <<<"$out"
-  done
-done
+# One check of the whole usage: a line for each option, the option after --help ignored, -h the same.
+usage_is_whole() {
+  local usage
+  usage=$("$render" --help --bogus) && [ "$("$render" -h)" = "$usage" ] &&
+    [ "$(grep -oE -- '^  (-h, )?--[a-z]+' <<<"$usage" | xargs)" = \
+      "--width --height --rows --seed --mode --phases --frames --exact --dump --png -h, --help --version" ]
+}
+check "--help and -h: exit 0 and the same usage, describing every option" usage_is_whole
 check "--version" grep -qx 'vellumir-render [0-9]*\.[0-9]*\.[0-9]*' <<<"$("$render" --version)"
 
 # A clock-seeded picture can be made again from the seed it printed and keeps in its text.
@@ -102,5 +98,5 @@ wait $!
 check "killed by SIGTERM" test $? -eq $((128 + 15))
 check "nothing else left" test "$(ls "$work" | sort | tr '\n' ' ')" = "a.bin b.bin folder keep.bin out.png small.bin "
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+echo "$failures failed"
+test "$failures" -eq 0

@@ -12,7 +12,9 @@ target_compile_definitions(vellumir PRIVATE VELLUMIR_VERSION="${PROJECT_VERSION}
 include(GNUInstallDirs)
 install(TARGETS vellumir RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
 install(FILES x11/vellumir.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
-install(FILES x11/vellumir.6x DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+# The manual page names the version and where the program is installed.
+configure_file(x11/vellumir.6x.in vellumir.6x @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vellumir.6x DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 # The entry through which desktop screen savers (MATE's) list it; it names the installed program.
 configure_file(x11/vellumir.desktop.in vellumir.desktop @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vellumir.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers)

@@ -3,7 +3,7 @@
 // for the console's display, the session's, or another power setting (mains or battery, whose 0
 // must not read as "off"). STATE is the 4-byte value (0 off, 1 on, 2 dimmed) and LENGTH the
 // payload length claimed (4 unless given). The notice is written into the saver's own memory, as
-// the system's is. Exits 0 when the saver answered TRUE.
+// the system's is. Exits 0 once the saver has taken it (its answer means nothing for this notice).
 #include <windows.h>
 
 #include <cstdlib>
@@ -30,5 +30,5 @@ int main(int argc, char** argv) {
                     SendMessageTimeoutA(saver, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(remote),
                                         SMTO_ABORTIFHUNG, 5000, &answer);
   if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  return sent && answer == TRUE ? 0 : 1;
+  return sent ? 0 : 1;
 }

@@ -9,22 +9,14 @@ name=$1 hack=$2 host_window=$3 cmake=$4 build=$5
 . "$(dirname "$0")/../harness.sh"
 work=$(mktemp -d)
 chmod 755 "$work"
-failures=0 pids=()
+pids=()
 screen_width=1280 screen_height=1024
-
-check() {  # description, then a command that must succeed
-  local what=$1
-  shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
 
 cleanup() {
   local pid
   for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null; done
-  # The daemon's hacks are its children, not ours: find them by the HOME we gave the daemon.
-  for pid in $(pgrep -u nobody 2>/dev/null); do
-    grep -qz "^HOME=$work/home\$" "/proc/$pid/environ" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
-  done
+  # The daemon's hacks are its children, not ours: found by the HOME we gave the daemon.
+  kill -KILL $(processes_with "HOME=$work/home") 2>/dev/null
   wait 2>/dev/null
   rm -rf "$work"
 }
@@ -71,15 +63,9 @@ own_window_shown() { window=$(own_window); [ -n "$window" ]; }
 # PPM: a busy machine takes seconds to compress a full-screen PNG.
 shot() { import -window "$1" ${3:+-crop "$3"} "PPM:$2" 2>/dev/null; }
 
-# On llvmpipe every pixel the mesh covers is at least about 0.2 of full intensity in its
-# brightest channel, so any darker pixel is a gap or an uncovered part of the window.
-covered() { [ "$(convert "$1" -separate -evaluate-sequence Max -format '%[fx:minima>0.15]' info:)" = 1 ]; }
-
 shows_covered() { shot "$1" "$2" && covered "$2"; }  # window file
 
 shows_other_than() { shot "$1" "$2" && differs "$3" "$2"; }  # window file earlier-file
-
-differs() { ! compare -metric AE "$1" "$2" null: 2>/dev/null; }
 
 size_of() { identify -format '%wx%h' "$1"; }
 
@@ -279,24 +265,17 @@ SETTINGS
   pids+=($!)
   check "the daemon answers" eventually daemon_answers
   as_daemon_user xscreensaver-command -activate >/dev/null 2>&1
-  check "-activate runs the hack" eventually daemon_runs_hacks
+  check "-activate runs the hack" eventually daemon_runs_hack
   check "-activate: the lattice covers the whole screen" eventually shows_covered root "$work/daemon.ppm"
   as_daemon_user xscreensaver-command -deactivate >/dev/null 2>&1
-  check "-deactivate ends the hack" eventually daemon_runs_no_hacks
+  check "-deactivate ends the hack" eventually eval '! daemon_runs_hack'
   as_daemon_user xscreensaver-command -exit >/dev/null 2>&1
   [ "$failures" -eq 0 ] || { echo "daemon log:"; tail -n 20 "$work/daemon.log"; }
 }
 
 as_daemon_user() { runuser -u nobody -- env HOME="$home" PATH=/usr/bin:/bin DISPLAY="$DISPLAY" "$@"; }
 daemon_answers() { as_daemon_user xscreensaver-command -time >/dev/null 2>&1; }
-daemon_hacks() {  # the pids of hacks run from our install
-  local pid
-  for pid in $(pgrep -u nobody -x vellumir 2>/dev/null); do
-    [ "$(readlink "/proc/$pid/exe")" = "$hacks/vellumir" ] && echo "$pid"
-  done
-}
-daemon_runs_hacks() { [ -n "$(daemon_hacks)" ]; }
-daemon_runs_no_hacks() { [ -z "$(daemon_hacks)" ]; }
+daemon_runs_hack() { runs_program "HOME=$home" "$hacks/vellumir"; }  # run from our install
 
 # --- dispatch ------------------------------------------------------------------------------
 

@@ -1,0 +1,17 @@
+# Sourced by the scripts beside it, before they change folder: a script's help is its opening
+# comment, and an argument it does not take is refused rather than guessed at.
+answer_help() {  # the script's arguments: -h or --help among them prints the help and ends it
+  local argument
+  for argument in "$@"; do
+    case $argument in -h | --help) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
+  done
+}
+
+refuse() {  # an argument the script does not take ("" for one missing), and what it takes
+  local what="unknown argument '$1'"
+  [ -n "$1" ] || what="an argument is missing"
+  echo "scripts/${0##*/}: $what; $2 (scripts/${0##*/} --help says more)" >&2
+  exit 2
+}
+
+takes_no_arguments() { answer_help "$@"; [ $# -eq 0 ] || refuse "$1" "it takes none"; }
