@@ -13,7 +13,7 @@
 #include "scene/mesh.h"
 #include "scene/scene.h"
 #include "web/page_parameters.h"
-#include "x11/window_lattice.h"
+#include "lattice/window_lattice.h"
 
 // page.js reads these structures at fixed places: a change here must change it too.
 static_assert(sizeof(MeshVertex) == 9 * sizeof(float) && offsetof(MeshVertex, colour) == 3 * sizeof(float) &&

@@ -320,7 +320,8 @@ function listenToUser() {
     showCursor();
   });
   document.addEventListener('fullscreenchange', function () {
-    fullScreenPointer = null;
+    // Cleared on leaving only: the first movement in full screen may come before this event.
+    if (!inFullScreen()) fullScreenPointer = null;
     showCursor();
   });
 }

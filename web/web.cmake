@@ -21,7 +21,7 @@ set(page_exports _vellumir_read_parameter _vellumir_start _vellumir_compute _vel
     _vellumir_vertex_count _vellumir_half_width _vellumir_lighting _vellumir_set_mode _vellumir_mode
     _vellumir_seed _vellumir_rows _vellumir_saver)
 list(JOIN page_exports "," page_exports)
-add_executable(vellumir-page web/main_web.cpp x11/window_lattice.cpp)
+add_executable(vellumir-page web/main_web.cpp)
 target_link_libraries(vellumir-page PRIVATE vellumir_animation vellumir_web_options)
 set_target_properties(vellumir-page PROPERTIES OUTPUT_NAME vellumir SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${page_dir}
                       LINK_DEPENDS ${CMAKE_SOURCE_DIR}/web/page.js)

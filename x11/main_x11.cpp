@@ -21,7 +21,7 @@
 #include "x11/drawing_window_x11.h"
 #include "x11/frame_rate_x11.h"
 #include "x11/hack_options.h"
-#include "x11/window_lattice.h"
+#include "lattice/window_lattice.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 find_package(X11 REQUIRED)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
 
-add_library(vellumir_x11_logic STATIC x11/hack_options.cpp x11/window_lattice.cpp)
+add_library(vellumir_x11_logic STATIC x11/hack_options.cpp)
 target_link_libraries(vellumir_x11_logic PUBLIC vellumir_animation)
 
 add_executable(vellumir x11/main_x11.cpp x11/drawing_window_x11.cpp x11/frame_rate_x11.cpp)

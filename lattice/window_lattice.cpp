@@ -1,4 +1,4 @@
-#include "x11/window_lattice.h"
+#include "lattice/window_lattice.h"
 
 #include "lattice/lattice.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "lattice/lattice.h"
-#include "x11/window_lattice.h"
+#include "lattice/window_lattice.h"
 
 namespace {
 
