@@ -1,5 +1,6 @@
 #include "scene/mesh.h"
 
+#include <cstddef>
 #include <initializer_list>
 
 #include "scene/gl.h"
@@ -14,7 +15,10 @@ Vector3 TriangleNormal(const Vector3& a, const Vector3& b, const Vector3& c) {
           static_cast<float>(static_cast<Extended>(u.x) * v.y - static_cast<Extended>(u.y) * v.x)};
 }
 
-void FillMeshVertices(MeshVertex* first) {
+void FillMeshVertices(std::vector<MeshVertex>& vertices) {
+  const size_t count = static_cast<size_t>(RowCount) * ColCount * 6;
+  if (vertices.size() != count) vertices.assign(count, MeshVertex{});
+  MeshVertex* first = vertices.data();
   ForEachTriangle([&first](const Vector3& normal, const MeshCorner& a, const MeshCorner& b, const MeshCorner& c) {
     *first++ = {normal, a.colour, a.vertex};
     *first++ = {normal, b.colour, b.vertex};

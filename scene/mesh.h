@@ -1,6 +1,8 @@
 // Draws the lattice as one batch of lit, coloured triangles.
 #pragma once
 
+#include <vector>
+
 #include "lattice/extended.h"
 #include "lattice/lattice.h"
 
@@ -54,9 +56,10 @@ struct MeshVertex {
   Vector3 vertex;
 };
 
-// The mesh's corners in drawing order, RowCount x ColCount x 6 of them, written from `first` on;
-// no OpenGL, so any drawing API can take them.
-void FillMeshVertices(MeshVertex* first);
+// The mesh's corners in drawing order, RowCount x ColCount x 6 of them; no OpenGL, so any drawing
+// API can take them. `vertices` is resized only when the lattice's size changes, so a frame
+// allocates nothing.
+void FillMeshVertices(std::vector<MeshVertex>& vertices);
 
 // Draws every cell of the finished lattice call by call; leaves the model-view matrix as it
 // found it.

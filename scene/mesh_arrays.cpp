@@ -1,4 +1,3 @@
-#include <cstddef>
 #include <vector>
 
 #include "scene/gl.h"
@@ -11,9 +10,7 @@ std::vector<MeshVertex> MeshVertices;
 }  // namespace
 
 void DrawMeshArrays() {
-  const size_t count = static_cast<size_t>(RowCount) * ColCount * 6;
-  if (MeshVertices.size() != count) MeshVertices.assign(count, MeshVertex{});
-  FillMeshVertices(MeshVertices.data());
+  FillMeshVertices(MeshVertices);
 
   constexpr GLsizei stride = sizeof(MeshVertex);
   const MeshVertex* first = MeshVertices.data();
@@ -25,7 +22,7 @@ void DrawMeshArrays() {
   glNormalPointer(GL_FLOAT, stride, &first->normal);
   glColorPointer(3, GL_FLOAT, stride, &first->colour);
   glVertexPointer(3, GL_FLOAT, stride, &first->vertex);
-  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(count));
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(MeshVertices.size()));
   glDisableClientState(GL_VERTEX_ARRAY);
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_NORMAL_ARRAY);

@@ -71,9 +71,7 @@ EMSCRIPTEN_KEEPALIVE void vellumir_compute(int32_t width, int32_t height) {
 
 // The mesh's corners, interleaved as MeshVertex lays them out; vellumir_vertex_count() of them.
 EMSCRIPTEN_KEEPALIVE const MeshVertex* vellumir_fill_mesh() {
-  const size_t count = static_cast<size_t>(RowCount) * ColCount * 6;
-  if (MeshVertices.size() != count) MeshVertices.assign(count, MeshVertex{});
-  FillMeshVertices(MeshVertices.data());
+  FillMeshVertices(MeshVertices);
   return MeshVertices.data();
 }
 
