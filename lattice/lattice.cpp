@@ -14,6 +14,7 @@ int32_t RowCount, ColCount, PatternMode;
 float PhaseA, PhaseB, PhaseC;
 float DriftA, DriftB, DriftC;
 float OffsetX, OffsetY;
+uint32_t LatticeLayouts;
 
 namespace {
 
@@ -69,6 +70,7 @@ void BuildSeededLattice(int32_t rows) {
     }
   }
   PatternMode = Random(5) + 1;
+  ++LatticeLayouts;
 }
 
 void AdvancePhases() {

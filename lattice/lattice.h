@@ -18,6 +18,9 @@ extern int32_t RowCount, ColCount, PatternMode;
 extern float PhaseA, PhaseB, PhaseC;
 extern float DriftA, DriftB, DriftC;
 extern float OffsetX, OffsetY;
+// Counts the times the grid was laid out (or put back from a copy): whatever is kept per node
+// across frames is valid only while this stays the same.
+extern uint32_t LatticeLayouts;
 
 // The number of columns that keeps the cells of `rows` rows close to square on a window of the
 // given size. Sizes below 1 count as 1 and the result is limited to 1..MaxCols - 1, so no window
