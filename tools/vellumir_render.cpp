@@ -11,7 +11,7 @@
 #include "lattice/extended.h"
 #include "lattice/lattice.h"
 #include "lattice/patterns.h"
-#include "lattice/random.h"
+#include "lattice/window_lattice.h"
 #include "tools/frame_dump.h"
 #include "tools/offscreen_render.h"
 #include "tools/pending_file.h"
@@ -32,15 +32,7 @@ int CannotWrite(const std::string& path, const std::string& reason) {
 
 // Builds the lattice from the given seed, or from the clock's; returns the seed it used.
 uint32_t BuildState(const RenderOptions& options) {
-  ScreenWidth = options.width;
-  ScreenHeight = options.height;
-  if (options.seed)
-    SetRandomSeed(*options.seed);
-  else
-    Randomize();
-  const uint32_t seed = RandomSeed();
-  BuildSeededLattice(options.rows);
-  if (options.mode) PatternMode = *options.mode;
+  const uint32_t seed = StartSeededLattice(options.rows, options.width, options.height, options.seed, options.mode);
   if (options.phases) {
     PhaseA = (*options.phases)[0];
     PhaseB = (*options.phases)[1];
