@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-// The most frames a still picture may take: a few seconds' work at the default 100 rows (about
-// 4 ms a frame in a browser); more rows take longer, and the page shows its progress meanwhile.
+// The most frames a still picture may take: a few seconds' work at the default 100 rows (docs/web.md
+// has the time per frame); more rows take longer, and the page shows its progress meanwhile.
 constexpr int64_t MaxStillFrame = 1000;
 
 struct PageParameters {
