@@ -1,12 +1,24 @@
 #include "lattice/window_lattice.h"
 
 #include "lattice/lattice.h"
+#include "lattice/random.h"
 
-void StartLattice(int32_t rows, int32_t width, int32_t height, std::optional<int32_t> mode) {
+uint32_t StartSeededLattice(int32_t rows, int32_t width, int32_t height, std::optional<uint32_t> seed,
+                            std::optional<int32_t> mode) {
   ScreenWidth = width;
   ScreenHeight = height;
-  BuildLattice(rows);
+  if (seed)
+    SetRandomSeed(*seed);
+  else
+    Randomize();
+  const uint32_t start = RandomSeed();
+  BuildSeededLattice(rows);
   if (mode) PatternMode = *mode;
+  return start;
+}
+
+void StartLattice(int32_t rows, int32_t width, int32_t height, std::optional<int32_t> mode) {
+  StartSeededLattice(rows, width, height, std::nullopt, mode);
 }
 
 bool FollowWindowSize(int32_t width, int32_t height) {

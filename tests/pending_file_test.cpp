@@ -4,8 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,6 +21,13 @@ extern "C" int rename(const char* from, const char* to) noexcept {
   const int result = renameat(AT_FDCWD, from, AT_FDCWD, to);
   if (signalAtStep == 2) std::raise(SIGTERM);
   return result;
+}
+
+// Hard links refused, as a file system without them refuses them.
+static int linkError = 0;
+extern "C" int link(const char* from, const char* to) noexcept {
+  if (linkError) return errno = linkError, -1;
+  return linkat(AT_FDCWD, from, AT_FDCWD, to, 0);
 }
 
 namespace {
@@ -37,7 +46,11 @@ TEST(PendingFile, TakesBackTheFirstOutputWhenTheSecondCannotBePublished) {
     char pattern[] = "/tmp/pending_file_test.XXXXXX";
     const std::filesystem::path folder = mkdtemp(pattern);
     const std::filesystem::path first = folder / "first.bin", second = folder / "second.png";
-    if (firstExisted) std::ofstream(first) << "old";
+    if (firstExisted) {
+      std::ofstream(first) << "old";
+      // Private and executable: a mode no new file gets from the umask.
+      std::filesystem::permissions(first, std::filesystem::perms::owner_all);
+    }
     {
       PendingFile firstFile(first), secondFile(second);
       std::fputs("new", firstFile.stream());
@@ -47,6 +60,8 @@ TEST(PendingFile, TakesBackTheFirstOutputWhenTheSecondCannotBePublished) {
       std::filesystem::create_directories(second / "occupied");
       ASSERT_TRUE(firstFile.Publish());
       EXPECT_EQ(ReadWhole(first), "new");
+      EXPECT_TRUE(!firstExisted || std::filesystem::status(first).permissions() == std::filesystem::perms::owner_all)
+          << "the replacement lost the old file's permissions";
       EXPECT_FALSE(secondFile.Publish());
     }
     EXPECT_EQ(std::filesystem::exists(first), firstExisted);
@@ -57,6 +72,25 @@ TEST(PendingFile, TakesBackTheFirstOutputWhenTheSecondCannotBePublished) {
   }
 }
 
+// An old file that cannot be kept aside stays: replaced, it could not be put back.
+TEST(PendingFile, RefusesToReplaceAFileItCannotKeepAside) {
+  char pattern[] = "/tmp/pending_file_test.XXXXXX";
+  const std::filesystem::path folder = mkdtemp(pattern), target = folder / "out.bin";
+  std::ofstream(target) << "old";
+  {
+    PendingFile file(target);
+    std::fputs("new", file.stream());
+    linkError = EPERM;
+    EXPECT_FALSE(file.Close() && file.Publish());
+    linkError = 0;
+    EXPECT_NE(file.Reason().find(std::strerror(EPERM)), std::string::npos) << file.Reason();
+  }
+  EXPECT_EQ(ReadWhole(target), "old");
+  std::filesystem::remove_all(folder);
+}
+
+// The handler ends the run by the signal it caught: before the rename the old file stays, after
+// it the new one.
 TEST(PendingFile, ASignalWhilePublishingLeavesTheOldOrTheNewFileAndNothingElse) {
   for (int step = 0; step <= 2; ++step) {  // 0: before publishing begins
     char pattern[] = "/tmp/pending_file_test.XXXXXX";
@@ -73,8 +107,8 @@ TEST(PendingFile, ASignalWhilePublishingLeavesTheOldOrTheNewFileAndNothingElse) 
     }
     int status;
     wait(&status);
-    const std::string now = std::filesystem::exists(target) ? ReadWhole(target) : "nothing";
-    EXPECT_TRUE(WIFSIGNALED(status) && (now == "old" || now == "new")) << "step " << step << ": the target holds " << now;
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "step " << step << ": status " << status;
+    EXPECT_EQ(ReadWhole(target), step < 2 ? "old" : "new") << "step " << step;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "step " << step << ": a temporary is left";
     std::filesystem::remove_all(folder);
   }

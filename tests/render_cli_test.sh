@@ -90,6 +90,15 @@ check "no file overwritten" test "$(cat "$work/keep.bin")" = old -a -L "$work/li
 check "the system's reason" grep -q "x.bin': No such file or directory$" <<<"$("$render" --dump "$work/no/x.bin" 2>&1)"
 rm "$work/link.bin" "$work/dangling.png"
 
+chmod 600 "$work/keep.bin"
+"$render" --seed 1 --frames 0 --rows 2 --dump "$work/keep.bin"
+check "a private file stays private when replaced" test "$(stat -c %a "$work/keep.bin")" = 600
+
+script -qfec "timeout 120 $render --rows 600 --frames 100000" /dev/null > "$work/terminal.txt" 2>/dev/null &
+check "a long run on a terminal shows its progress" eventually grep -q 'frame [0-9]* of 100000, about .* left' "$work/terminal.txt"
+kill $! && wait $!
+rm "$work/terminal.txt"
+
 # Ended by a signal in the middle of the work: the temporaries go too.
 "$render" --rows 600 --frames 1000000 --dump "$work/killed.bin" &
 for _ in $(seq 500); do compgen -G "$work/killed.bin.*" > /dev/null && break; sleep 0.01; done

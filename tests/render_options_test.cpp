@@ -54,6 +54,7 @@ TEST(RenderOptions, RejectsBadInputNamingTheProblem) {
       {{"--mode", "6"}, "--mode"},
       {{"--mode", "2.0"}, "--mode"},
       {{"--frames", "-1"}, "--frames"},
+      {{"--frames", "2147483648"}, "to 2147483647"},  // the message names the limit
       {{"--seed", "-1"}, "--seed"},
       {{"--seed", "4294967296"}, "--seed"},
       {{"--seed", "+5"}, "--seed"},

@@ -94,7 +94,9 @@ PendingFile::~PendingFile() {
 
 bool PendingFile::Close() {
   if (!stream_) return false;
-  const bool written = std::fflush(stream_) == 0 && !std::ferror(stream_);
+  // On the disk before it is published, so a power cut leaves the old file or the new, never an
+  // empty one.
+  const bool written = std::fflush(stream_) == 0 && !std::ferror(stream_) && fsync(fileno(stream_)) == 0;
   if (!written) error_ = errno;
   const bool closed = std::fclose(stream_) == 0;
   if (written && !closed) error_ = errno;
@@ -105,10 +107,26 @@ bool PendingFile::Close() {
 bool PendingFile::Publish() {
   if (stream_ || folder_.empty()) return false;
   // A second name holds on to the old file while the new one takes the target's name over it.
-  if (link(target_.c_str(), OldFile(folder_).c_str()) == 0)
+  // An old file that cannot be held on to (a file system without hard links, too many links) is
+  // not replaced: its publication could no longer be taken back.
+  if (link(target_.c_str(), OldFile(folder_).c_str()) == 0) {
     replaced_ = Replaced::KeptAside;
-  else
-    replaced_ = errno == ENOENT ? Replaced::Nothing : Replaced::Lost;
+  } else if (errno == ENOENT) {
+    replaced_ = Replaced::Nothing;
+  } else {
+    error_ = errno;
+    failedStep_ = "the old file cannot be kept aside to be put back";
+    return false;
+  }
+  // A replacement keeps the read, write and execute permissions of the file it replaces, as
+  // editors do, so a private file stays private; set-user and set-group bits are not carried over.
+  struct stat old;
+  if (replaced_ == Replaced::KeptAside &&
+      (stat(OldFile(folder_).c_str(), &old) != 0 || chmod(NewFile(folder_).c_str(), old.st_mode & 0777) != 0)) {
+    error_ = errno;
+    unlink(OldFile(folder_).c_str());
+    return false;
+  }
   if (std::rename(NewFile(folder_).c_str(), target_.c_str()) != 0) {
     error_ = errno;
     unlink(OldFile(folder_).c_str());
@@ -123,7 +141,10 @@ void PendingFile::Keep() {
   unlink(OldFile(folder_).c_str());
 }
 
-std::string PendingFile::Reason() const { return error_ ? std::strerror(error_) : ""; }
+std::string PendingFile::Reason() const {
+  if (!error_) return "";
+  return failedStep_ ? std::string(failedStep_) + " (" + std::strerror(error_) + ")" : std::strerror(error_);
+}
 
 std::string FindTargetProblem(const std::string& target) {
   // lstat, as Publish sees the target: a link would be replaced by a file rather than written

@@ -18,10 +18,11 @@ class PendingFile {
 
   // Null when the temporary file could not be created.
   std::FILE* stream() const { return stream_; }
-  // Flushes and closes the stream; false on any write error.
+  // Flushes the stream to the disk and closes it; false on any write error.
   bool Close();
-  // Puts the closed file in the target's place, keeping the file it replaces under a second name;
-  // false when the target is left as it was.
+  // Puts the closed file in the target's place with the permissions of the file it replaces,
+  // keeping that file under a second name; false when the target is left as it was, which is
+  // also the answer when the old file cannot be given a second name.
   bool Publish();
   // Makes a publication final and drops the replaced file.
   void Keep();
@@ -29,15 +30,16 @@ class PendingFile {
   std::string Reason() const;
 
  private:
-  // What the target held before it was published: nothing, a file kept aside so it can come
-  // back, or a file that could not be kept aside (a file system without hard links).
-  enum class Replaced { Nothing, KeptAside, Lost };
+  // What the target held before it was published: nothing, or a file kept aside so it can come
+  // back.
+  enum class Replaced { Nothing, KeptAside };
 
   std::string target_;
   std::string folder_;  // private, beside the target: holds "new" until published, then "old"
   std::FILE* stream_ = nullptr;
   int signalSlot_ = -1;  // the folder's entry in the list a fatal signal clears
   int error_ = 0;
+  const char* failedStep_ = nullptr;  // what could not be done, where the system's words alone would mislead
   bool published_ = false;
   Replaced replaced_ = Replaced::Nothing;
 };

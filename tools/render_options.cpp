@@ -42,7 +42,8 @@ const char RenderUsage[] =
     "                   printed on stderr as \"seed N\")\n"
     "  --mode M         pattern mode 1 to 5 (default: the one the seed draws)\n"
     "  --phases A,B,C   set the three phases and stop their drift\n"
-    "  --frames N       frames to compute, 0 up (default 1)\n"
+    "  --frames N       frames to compute, 0 to 2147483647 (default 1); on a terminal a run\n"
+    "                   longer than a second shows how far it has come\n"
     "  --exact          every node in extended precision instead of the fast path (same bits)\n"
     "  --dump FILE      write the state after the frames\n"
     "  --png FILE       render the last frame through Mesa's offscreen renderer\n"
@@ -105,8 +106,8 @@ RenderRequest ParseRenderOptions(const std::vector<std::string>& arguments, Rend
       }
       options.phases = phases;
     } else if (name == "--frames") {
-      if (!ParseWhole(value, 0, INT32_MAX, number)) {
-        error = "--frames must be a whole number from 0 up, not " + QuoteArgument(value);
+      if (!ParseWhole(value, 0, MaxFrames, number)) {
+        error = "--frames must be a whole number from 0 to " + std::to_string(MaxFrames) + ", not " + QuoteArgument(value);
         return RenderRequest::Fail;
       }
       options.frames = number;

@@ -22,6 +22,7 @@ struct RenderOptions {
 };
 
 constexpr int32_t MaxImageSide = 16384;  // the offscreen renderer's largest viewport
+constexpr int64_t MaxFrames = INT32_MAX;  // a signed 32-bit count: weeks of work at the default size
 
 enum class RenderRequest { Render, ShowHelp, ShowVersion, Fail };
 

@@ -1,5 +1,8 @@
 // vellumir-render: the developers' window into the animation. Builds a lattice, runs frames and
 // writes the resulting state as a dump and/or an offscreen render; with neither, it only computes.
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -8,7 +11,7 @@
 #include "lattice/extended.h"
 #include "lattice/lattice.h"
 #include "lattice/patterns.h"
-#include "lattice/random.h"
+#include "lattice/window_lattice.h"
 #include "tools/frame_dump.h"
 #include "tools/offscreen_render.h"
 #include "tools/pending_file.h"
@@ -29,15 +32,7 @@ int CannotWrite(const std::string& path, const std::string& reason) {
 
 // Builds the lattice from the given seed, or from the clock's; returns the seed it used.
 uint32_t BuildState(const RenderOptions& options) {
-  ScreenWidth = options.width;
-  ScreenHeight = options.height;
-  if (options.seed)
-    SetRandomSeed(*options.seed);
-  else
-    Randomize();
-  const uint32_t seed = RandomSeed();
-  BuildSeededLattice(options.rows);
-  if (options.mode) PatternMode = *options.mode;
+  const uint32_t seed = StartSeededLattice(options.rows, options.width, options.height, options.seed, options.mode);
   if (options.phases) {
     PhaseA = (*options.phases)[0];
     PhaseB = (*options.phases)[1];
@@ -45,6 +40,37 @@ uint32_t BuildState(const RenderOptions& options) {
     DriftA = DriftB = DriftC = 0;
   }
   return seed;
+}
+
+// "40 s", "12 min", "5 h", "30 days": a time left as a terminal line shows it.
+std::string DescribeDuration(double seconds) {
+  const struct {
+    double size;
+    const char* unit;
+  } units[] = {{86400, "days"}, {3600, "h"}, {60, "min"}};
+  for (const auto& unit : units)
+    if (seconds >= 2 * unit.size) return std::to_string(static_cast<int64_t>(seconds / unit.size)) + " " + unit.unit;
+  return std::to_string(static_cast<int64_t>(seconds)) + " s";
+}
+
+// Computes the frames; on a terminal, a run past its first second shows on one line, redrawn each
+// second and cleared at the end, how far it has come and about how long it has left.
+void ComputeFrames(int64_t frames) {
+  using Clock = std::chrono::steady_clock;
+  const bool onTerminal = isatty(STDERR_FILENO);
+  const Clock::time_point start = Clock::now();
+  Clock::time_point nextReport = start + std::chrono::seconds(1);
+  bool reported = false;
+  for (int64_t frame = 1; frame <= frames; ++frame) {
+    ComputeFrame();
+    if (!onTerminal || Clock::now() < nextReport) continue;
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    std::fprintf(stderr, "\rvellumir-render: frame %lld of %lld, about %s left\x1b[K", static_cast<long long>(frame),
+                 static_cast<long long>(frames), DescribeDuration(elapsed / frame * (frames - frame)).c_str());
+    reported = true;
+    nextReport += std::chrono::seconds(1);
+  }
+  if (reported) std::fputs("\r\x1b[K", stderr);
 }
 
 // What a picture needs to be made again, kept in it as text.
@@ -100,7 +126,7 @@ int main(int argc, char** argv) {
   const uint32_t seed = BuildState(options);
   // A clock-seeded run says its seed, so a frame worth keeping can be made again.
   if (!options.seed) std::fprintf(stderr, "seed %u\n", seed);
-  for (int64_t frame = 0; frame < options.frames; ++frame) ComputeFrame();
+  ComputeFrames(options.frames);
 
   // Closed even after a failed write: closing finds the system's reason.
   if (dump) {

@@ -5,15 +5,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "lattice/lattice.h"
-#include "lattice/random.h"
+#include "lattice/window_lattice.h"
 #include "scene/mesh.h"
 #include "scene/scene.h"
 #include "web/page_parameters.h"
-#include "lattice/window_lattice.h"
 
 // page.js reads these structures at fixed places: a change here must change it too.
 static_assert(sizeof(MeshVertex) == 9 * sizeof(float) && offsetof(MeshVertex, colour) == 3 * sizeof(float) &&
@@ -33,6 +33,11 @@ std::string ParameterError;
 // Refilled every frame; allocated again only when the lattice's size changes.
 std::vector<MeshVertex> MeshVertices;
 
+// The vertex buffer of a large lattice is the page's one large allocation. Where the browser
+// grows the module's memory no further, the page's abort handler (page.js) is told by this reason,
+// apart from a module this browser cannot run at all.
+EM_JS(void, ReportMemoryRefused, (), { abort('memory refused'); });
+
 }  // namespace
 
 extern "C" {
@@ -51,15 +56,8 @@ EMSCRIPTEN_KEEPALIVE const char* vellumir_read_parameter(const char* name, int32
 // that size and the same seed, rows and mode; returns the frames still to compute before the
 // picture stands still, or -1 to animate.
 EMSCRIPTEN_KEEPALIVE int32_t vellumir_start(int32_t width, int32_t height) {
-  ScreenWidth = width;
-  ScreenHeight = height;
-  if (Parameters.seed)
-    SetRandomSeed(*Parameters.seed);
-  else
-    Randomize();
-  StartSeed = RandomSeed();
-  BuildSeededLattice(Parameters.rows);
-  if (Parameters.mode) PatternMode = *Parameters.mode;
+  std::set_new_handler(ReportMemoryRefused);
+  StartSeed = StartSeededLattice(Parameters.rows, width, height, Parameters.seed, Parameters.mode);
   return Parameters.frame ? static_cast<int32_t>(*Parameters.frame) : -1;
 }
 

@@ -1,5 +1,5 @@
 // How close the browser's arithmetic comes to the saver's: runs the page's module under Node
-// (vellumir-web-dumps.js) for the five modes, three seeds and frames 1 to 1000 at 30 rows, and
+// (vellumir-frame-dumps.js) for the five modes, three seeds and frames 1 to 1000 at 30 rows, and
 // holds every stored float of every frame against the native extended evaluation's dump of the
 // same frame (vellumir-frame-dumps --exact, whose last frame is checked to be the very dump of
 // `vellumir-render --exact`). Prints the floats that differ per million, and where they lie.
@@ -29,7 +29,7 @@ try {
         execFileSync(command, [...first, ...options, '--dump', path]);
         return readFileSync(path);
       };
-      const got = dumps('web', 'node', join(web, 'vellumir-web-dumps.js'));
+      const got = dumps('web', 'node', join(web, 'vellumir-frame-dumps.js'));
       const want = dumps('exact', join(native, 'vellumir-frame-dumps'), '--exact');
       const last = dumps('tool', join(native, 'vellumir-render'), '--exact');
       const size = last.length;

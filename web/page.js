@@ -7,6 +7,8 @@ var FramePeriod = 30;
 // Each display refresh spends at most this long on the frames of a still picture, so the page
 // stays responsive while it computes a great many.
 var StillBudget = 25;
+// A still picture that takes longer than this says how far it has come.
+var ProgressDelay = 1000;
 var CursorDelay = 2000;
 var SaverMouseRange = 30;
 // OpenGL's default light-model ambient, which the saver's scene leaves as it is.
@@ -50,21 +52,36 @@ var canvas = document.getElementById('canvas');
 var overlay = document.getElementById('overlay');
 var message = document.getElementById('message');
 
-var gl = null, locations = null, contextLost = false;
+// stopped: the page has said why it cannot go on, and draws no more.
+var gl = null, locations = null, contextLost = false, stopped = false;
 var projection = new Float32Array(16);
 var width = 0, height = 0;
 // The module's vertex array as seen from here; remade only when the mesh moves or grows.
 var vertexView = null, vertexCount = 0;
-var stillFramesLeft = -1, paused = false, redrawNeeded = false;
+var stillFramesLeft = -1, stillFrames = 0, stillStart = 0, paused = false, redrawNeeded = false;
 var nextFrameAt = 0;
 // Frames computed since the page opened: the browser tests read it.
 var vellumirFrames = 0;
 var stats = {since: 0, frames: 0, compute: 0, draw: 0, figures: ''};
 var cursorTimer = 0, fullScreenPointer = null;
 
+// The smallest module that uses WebAssembly SIMD: a function returning a v128 constant.
+var SimdProbe = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 22, 1, 20, 0,
+                                253, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 11]);
+// The reason main_web.cpp aborts with when the browser gives the module no more memory.
+var MemoryRefused = 'memory refused';
+
 Module.onRuntimeInitialized = startPage;
-Module.onAbort = function () {
-  showMessage('Vellumir cannot run in this browser: it needs WebAssembly with SIMD (2021 or later).');
+Module.onAbort = function (what) {
+  stopped = true;
+  if (typeof WebAssembly !== 'object' || !WebAssembly.validate(SimdProbe)) {
+    showMessage('Vellumir cannot run in this browser: it needs WebAssembly with SIMD (2021 or later).');
+  } else if (what === MemoryRefused) {
+    showMessage('Vellumir stopped: the browser gave it no more memory, and a lattice of this many rows at ' +
+                'this window\'s shape needs more. Fewer rows need less.');
+  } else {
+    showMessage('Vellumir stopped on an internal error' + (what ? ': ' + what : '') + '.');
+  }
 };
 
 function showMessage(text) {
@@ -101,25 +118,43 @@ function startPage() {
     setUpScene();
   });
   setUpScene();
+  if (stopped) return;
   fitCanvas();
-  stillFramesLeft = Module._vellumir_start(width, height);
+  stillFrames = stillFramesLeft = Module._vellumir_start(width, height);
+  stillStart = performance.now();
   listenToUser();
   requestAnimationFrame(tick);
 }
 
-function compileShader(type, source) {
+// Stops the page with WebGL's own words for what it refused. A context lost meanwhile fails every
+// step: its own message stands then, and restoring it tries again.
+function refuseScene(what, log) {
+  if (gl.isContextLost()) return;
+  stopped = true;
+  showMessage('Vellumir cannot draw: this browser\'s WebGL ' + what + ' (' + (log || 'no reason given').trim() + ').');
+}
+
+// Compiles and attaches a shader; false when WebGL rejects it.
+function attachShader(program, type, source) {
   var shader = gl.createShader(type);
   gl.shaderSource(shader, source);
   gl.compileShader(shader);
-  return shader;
+  if (!gl.getShaderParameter(shader, gl.COMPILE_STATUS)) {
+    refuseScene('rejected its ' + (type === gl.VERTEX_SHADER ? 'vertex' : 'fragment') + ' shader', gl.getShaderInfoLog(shader));
+    return false;
+  }
+  gl.attachShader(program, shader);
+  return true;
 }
 
-// Shaders, the vertex buffer and the fixed lighting on a new or restored context.
+// Shaders, the vertex buffer and the fixed lighting on a new or restored context; a shader or a
+// program WebGL refuses stops the page with a message that says so.
 function setUpScene() {
   var program = gl.createProgram();
-  gl.attachShader(program, compileShader(gl.VERTEX_SHADER, VertexShader));
-  gl.attachShader(program, compileShader(gl.FRAGMENT_SHADER, FragmentShader));
+  if (!attachShader(program, gl.VERTEX_SHADER, VertexShader) || !attachShader(program, gl.FRAGMENT_SHADER, FragmentShader))
+    return;
   gl.linkProgram(program);
+  if (!gl.getProgramParameter(program, gl.LINK_STATUS)) return refuseScene('could not link its shaders', gl.getProgramInfoLog(program));
   gl.useProgram(program);
   gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
   // MeshVertex: normal, colour, vertex, three floats each.
@@ -209,7 +244,12 @@ function computeStillFrames() {
     computeFrame();
     --stillFramesLeft;
   }
-  if (stillFramesLeft > 0) return false;
+  if (stillFramesLeft > 0) {
+    if (performance.now() - stillStart > ProgressDelay)
+      showMessage('Computing frame ' + (stillFrames - stillFramesLeft) + ' of ' + stillFrames + '\u2026');
+    return false;
+  }
+  if (performance.now() - stillStart > ProgressDelay) message.hidden = true;
   stillFramesLeft = -1;
   paused = true;
   uploadMesh();
@@ -219,7 +259,7 @@ function computeStillFrames() {
 
 function tick(now) {
   requestAnimationFrame(tick);
-  if (contextLost) return;
+  if (contextLost || stopped) return;
   if (fitCanvas()) redrawNeeded = vertexCount > 0;
   if (stillFramesLeft >= 0) {
     computeStillFrames();

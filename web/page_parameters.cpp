@@ -1,7 +1,7 @@
 #include "web/page_parameters.h"
 
 #include "common/digits.h"
-#include "tools/render_options.h"
+#include "common/quote.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr ParameterRange Ranges[] = {
     {"mode", 1, 5, "1, 2, 3, 4 or 5"},
     {"rows", 1, 600, "a whole number from 1 to 600"},
     {"seed", 0, UINT32_MAX, "an unsigned 32-bit decimal number"},
-    {"frame", 0, INT32_MAX, "a whole number from 0 up"},
+    {"frame", 0, MaxStillFrame, "a whole number from 0 to 1000"},
     {"saver", 0, 1, "0 or 1"},
 };
 

@@ -1,10 +1,14 @@
-// The page's URL parameters, read by the frame tool's number parser and in its words, so that a still
-// frame of both means the same thing.
+// The page's URL parameters, read by the number parser every front end shares and in the frame
+// tool's words, so that a still frame of both means the same thing.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+
+// The most frames a still picture may take: a few seconds' work at the default 100 rows (docs/web.md
+// has the time per frame); more rows take longer, and the page shows its progress meanwhile.
+constexpr int64_t MaxStillFrame = 1000;
 
 struct PageParameters {
   std::optional<int32_t> mode;    // none: the one the seed draws

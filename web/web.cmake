@@ -1,19 +1,11 @@
-# The browser front end, built with Emscripten into build/web: the page (index.html and
-# vellumir.js, the module embedded in the script, so it opens from disk) and vellumir-web-dumps,
-# the same arithmetic run under Node.
-
-# The SSE2 kernel's intrinsics become WebAssembly SIMD. long double is a 128-bit quad here, not
-# x87's extended: docs/web.md says what that costs, so lattice/extended.h need not say it in
-# every file.
-# -O2, not Release's -O3: the fast path's kernel comes out a third smaller (the page under 250 KB)
-# for up to two fifths more time per frame (docs/web.md has both figures).
-target_compile_options(vellumir_animation PUBLIC -O2 -msimd128 -msse2 -Wno-\#pragma-messages)
+# The browser front end, built with Emscripten into build/web: the page, index.html and
+# vellumir.js, the module embedded in the script, so it opens from disk with no server.
 
 # The lattice's fixed arrays take 13.5 MiB; memory grows only when a larger lattice needs a
-# larger vertex buffer. The module is embedded in its script, so a page opens from disk.
+# larger vertex buffer.
 set(module_options -sSINGLE_FILE=1 -sINITIAL_MEMORY=32MB -sALLOW_MEMORY_GROWTH=1)
 
-add_library(vellumir_web_options STATIC tools/render_options.cpp web/page_parameters.cpp)
+add_library(vellumir_web_options STATIC web/page_parameters.cpp)
 target_include_directories(vellumir_web_options PUBLIC ${CMAKE_SOURCE_DIR})
 
 set(page_dir ${CMAKE_BINARY_DIR}/page)
@@ -30,8 +22,3 @@ target_link_options(vellumir-page PRIVATE ${module_options} -sENVIRONMENT=web -s
   -sEXPORTED_FUNCTIONS=${page_exports} -sEXPORTED_RUNTIME_METHODS=ccall
   --pre-js ${CMAKE_SOURCE_DIR}/web/page.js)
 configure_file(web/index.html ${page_dir}/index.html COPYONLY)
-
-add_executable(vellumir-web-dumps web/frame_dumps.cpp tools/frame_dump.cpp)
-target_link_libraries(vellumir-web-dumps PRIVATE vellumir_animation vellumir_web_options)
-set_target_properties(vellumir-web-dumps PROPERTIES SUFFIX .js)
-target_link_options(vellumir-web-dumps PRIVATE ${module_options} -sENVIRONMENT=node -sNODERAWFS=1)

@@ -28,9 +28,11 @@ after(async () => {
   rmSync(scratch, {recursive: true, force: true});
 });
 
-// A page at this size with these URL parameters, and every console error and uncaught exception.
-async function open(query, width = 640, height = 360) {
+// A page at this size with these URL parameters, and every console error and uncaught exception;
+// `prepare`, a script, runs in it before any of the page's own.
+async function open(query, width = 640, height = 360, prepare = '') {
   const page = await browser.newPage();
+  await page.evaluateOnNewDocument(prepare);
   const errors = [];
   page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
   page.on('pageerror', (error) => errors.push(error.message));
@@ -102,7 +104,8 @@ test('a bad parameter gives a plain message and no exception', async () => {
     ['rows=0', "rows must be a whole number from 1 to 600, not '0'"],
     ['mode=6', "mode must be 1, 2, 3, 4 or 5, not '6'"],
     ['seed=4294967296', "seed must be an unsigned 32-bit decimal number, not '4294967296'"],
-    ['frame=-1', "frame must be a whole number from 0 up, not '-1'"],
+    ['frame=-1', "frame must be a whole number from 0 to 1000, not '-1'"],
+    ['frame=1001', "frame must be a whole number from 0 to 1000, not '1001'"],
     ['fbclid=x&rows=2%003', "rows must be a whole number from 1 to 600, not '2\\x003'"],
   ];
   for (const [query, expected] of cases) {
@@ -112,6 +115,24 @@ test('a bad parameter gives a plain message and no exception', async () => {
     assert.ok(text.includes(expected), `${query}: ${text}`);
     assert.equal(await frames(page), 0);
     assert.deepEqual(errors, []);
+    await page.close();
+  }
+});
+
+// WebGL refusing a shader, or the browser the memory a large lattice needs, as it may elsewhere.
+test('a refused shader or memory, or a long still picture, gives a plain message', async () => {
+  const alterShaders = (change) => `const original = WebGLRenderingContext.prototype.shaderSource;
+    WebGLRenderingContext.prototype.shaderSource = function (shader, text) { original.call(this, shader, ${change}); };`;
+  const cases = [
+    ['rows=4', alterShaders("text.includes('gl_Position') ? text + 'broken' : text"), 'WebGL rejected its vertex shader ('],
+    ['rows=4', alterShaders("text.includes('gl_FragColor') ? text.replace(/shade/g, 'tint') : text"),
+     'WebGL could not link its shaders ('],
+    ['rows=600', 'WebAssembly.Memory.prototype.grow = () => { throw new RangeError("refused"); };', 'gave it no more memory'],
+    ['rows=600&frame=1000', '', 'Computing frame '],
+  ];
+  for (const [query, prepare, expected] of cases) {
+    const {page} = await open(query, 640, 360, prepare);
+    await page.waitForFunction((text) => message.textContent.includes(text) && !message.hidden, {}, expected);
     await page.close();
   }
 });

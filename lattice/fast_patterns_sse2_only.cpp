@@ -1,6 +1,7 @@
-// The fast path in the browser: WebAssembly has one SIMD instruction set, so there is nothing to
-// choose at run time. Emscripten translates the SSE2 kernel's intrinsics to WebAssembly SIMD, and
-// the nodes its guard cannot decide go to the widest type there, long double as a 128-bit quad.
+// The fast path where the SSE2 kernel is the only one, so there is nothing to choose at run time:
+// WebAssembly has one SIMD instruction set, to which Emscripten translates the kernel's SSE2
+// intrinsics. The nodes its guard cannot decide go to the widest type there, long double as a
+// 128-bit quad.
 #include <xsimd/xsimd.hpp>
 
 #include "lattice/fast_patterns.h"
@@ -14,4 +15,3 @@ extern template int ComputeFastFrame<xsimd::sse2>(int32_t, const FrameTerms<Exte
 void ComputeNodesFast(int32_t mode, const FrameTerms<Extended>& frame) {
   FastFallbacks = ComputeFastFrame<xsimd::sse2>(mode, frame);
 }
-

@@ -1,7 +1,7 @@
 // vellumir-frame-dumps: the frame tool's dump after every frame, one after another, for holding
 // one build's arithmetic against another's frame by frame. Takes the frame tool's --width,
 // --height, --rows, --seed, --mode, --frames and --exact. The web tree builds it for Node
-// (vellumir-web-dumps.js), the native tree as a program; web/measure_exactness.mjs compares them.
+// (vellumir-frame-dumps.js), the native tree as a program; web/measure_exactness.mjs compares them.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,7 +9,7 @@
 #include "lattice/extended.h"
 #include "lattice/lattice.h"
 #include "lattice/patterns.h"
-#include "lattice/random.h"
+#include "lattice/window_lattice.h"
 #include "tools/frame_dump.h"
 #include "tools/render_options.h"
 
@@ -29,11 +29,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   ExactArithmetic = options.exact;
-  ScreenWidth = options.width;
-  ScreenHeight = options.height;
-  SetRandomSeed(*options.seed);
-  BuildSeededLattice(options.rows);
-  if (options.mode) PatternMode = *options.mode;
+  StartSeededLattice(options.rows, options.width, options.height, options.seed, options.mode);
   bool written = true;
   for (int64_t frame = 0; frame < options.frames && written; ++frame) {
     ComputeFrame();
