@@ -65,9 +65,10 @@ void FillMeshVertices(std::vector<MeshVertex>& vertices);
 // found it.
 void DrawMesh();
 
-// The same triangles through vertex arrays in one draw call: far less work for the driver. The
-// arrays are refilled every frame in storage that is allocated again only when the lattice's
-// size changes.
+// The same triangles in the same order through vertex arrays, a few draw calls per row: far less
+// work for the driver. It keeps no OpenGL object, so one context may draw lattices of different
+// sizes one after the other (one per output); the arrays are refilled on every call in storage
+// that grows to the largest lattice drawn and is never allocated again below that.
 void DrawMeshArrays();
 
 // One animation step drawn into the current rendering context.

@@ -30,7 +30,8 @@ bool MakeOwnWindow(DrawingWindow& drawing, XVisualInfo*& visual, std::string& er
   }
   const Window root = RootWindow(display, screen);
   XSetWindowAttributes settings{};
-  settings.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
+  drawing.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
+  settings.colormap = drawing.colormap;
   settings.background_pixel = BlackPixel(display, screen);
   settings.border_pixel = 0;
   settings.event_mask = KeyPressMask | StructureNotifyMask;
@@ -51,8 +52,11 @@ bool MakeOwnWindow(DrawingWindow& drawing, XVisualInfo*& visual, std::string& er
 // Someone else's window: we draw with its visual and follow its size, nothing more.
 bool AdoptWindow(DrawingWindow& drawing, Window window, XVisualInfo*& visual, std::string& error) {
   Display* display = drawing.display;
+  // Changes of size are asked for before the size is read: one in between is then still seen.
+  XSelectInput(display, window, StructureNotifyMask);
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(display, window, &attributes)) {
+    TakeXError();  // the selection's BadWindow
     error = "there is no window " + WindowName(window);
     return false;
   }
@@ -60,7 +64,6 @@ bool AdoptWindow(DrawingWindow& drawing, Window window, XVisualInfo*& visual, st
     error = "window " + WindowName(window) + " is input-only and cannot be drawn on";
     return false;
   }
-  XSelectInput(display, window, StructureNotifyMask);
   XSync(display, False);
   if (TakeXError()) {
     error = "window " + WindowName(window) + " vanished";
@@ -161,6 +164,7 @@ void CloseDrawingWindow(DrawingWindow& drawing) {
     drawing.context = nullptr;
   }
   if (drawing.ownWindow && drawing.window) XDestroyWindow(drawing.display, drawing.window);
+  if (drawing.colormap) XFreeColormap(drawing.display, drawing.colormap);
   XCloseDisplay(drawing.display);
   drawing = DrawingWindow{};
 }

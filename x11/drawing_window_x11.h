@@ -13,6 +13,7 @@ struct DrawingWindow {
   Window window = 0;
   bool ownWindow = false;  // made by us: it takes keys and the window manager's close
   Atom deleteWindow = 0;
+  Colormap colormap = 0;  // ours, made for our own window's visual
   GLXContext context = nullptr;
   bool doubleBuffered = true;
   int width = 0, height = 0;

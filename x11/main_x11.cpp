@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <malloc.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -112,7 +113,9 @@ Ending DrawFrame(DrawingWindow& drawing, FrameRate* frameRate) {
   // Computing takes a while: a window that vanished meanwhile must not be drawn on.
   const Ending ending = TakeEvents(drawing);
   if (ending != Ending::Running) return ending;
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  // Colour only: the depth test is off, so the depth buffer a visual may bring is never read,
+  // and clearing it costs a software renderer a pass over every pixel.
+  glClear(GL_COLOR_BUFFER_BIT);
   DrawMeshArrays();
   if (frameRate) frameRate->CountAndShow();
   if (drawing.doubleBuffered) {
@@ -172,6 +175,11 @@ int main(int argc, char** argv) {
   }
 
   const sigset_t waitMask = BlockStopSignals();
+  // Mesa's software renderer takes megabytes for each frame's triangles and frees them when the
+  // frame is drawn; the C library would give them back to the system every time, only for every
+  // page to fault in again, zeroed, in the next frame. Keep them.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
   DrawingWindow drawing;
   if (!OpenDrawingWindow(options, drawing, error)) {
     std::fprintf(stderr, "vellumir: %s\n", error.c_str());

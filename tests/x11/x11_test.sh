@@ -231,6 +231,14 @@ scenario_bad_options() {
   check "... with one line on stderr" test "$(grep -c . "$hack_log")" -eq 1
 }
 
+# The settings' "High" frame rate is one the eye can use, not a loop drawing without a pause.
+scenario_settings_bound_the_frame_rate() {
+  local slider
+  slider=$(tr '\n' ' ' <"$(dirname "$0")/../../x11/vellumir.xml" | grep -o '<number id="delay"[^>]*>')
+  check "the frame-rate slider's fastest end waits 10 ms or more" \
+    test "$(sed -n 's/.* low="\([0-9]*\)".*/\1/p' <<<"$slider")" -ge 10000
+}
+
 # --- the real daemon ------------------------------------------------------------------------
 
 scenario_daemon() {
