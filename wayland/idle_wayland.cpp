@@ -41,8 +41,10 @@ bool StartBusWatch(int64_t seconds, IdleWatch& watch) {
   sd_bus_error error = SD_BUS_ERROR_NULL;
   sd_bus_message* reply = nullptr;
   const bool watching =
-      sd_bus_match_signal(watch.bus, nullptr, MonitorService, MonitorPath, MonitorInterface, "WatchFired",
-                          TakeWatchFired, &watch) >= 0 &&
+      // Matched on any sender: the signal comes from the monitor's unique name, which sd-bus
+      // does not hold against the well-known one.
+      sd_bus_match_signal(watch.bus, nullptr, nullptr, MonitorPath, MonitorInterface, "WatchFired", TakeWatchFired,
+                          &watch) >= 0 &&
       sd_bus_call_method(watch.bus, MonitorService, MonitorPath, MonitorInterface, "AddIdleWatch", &error, &reply,
                          "t", static_cast<uint64_t>(seconds) * 1000) >= 0 &&
       sd_bus_message_read(reply, "u", &watch.busWatchId) >= 0;
@@ -98,6 +100,7 @@ bool GetBusPoll(IdleWatch& watch, int& fd, short& events, int64_t& timeoutMicros
 }
 
 bool ProcessBus(IdleWatch& watch) {
+  if (!watch.bus) return true;
   int result;
   while ((result = sd_bus_process(watch.bus, nullptr)) > 0) {
   }

@@ -178,6 +178,17 @@ Ending RunSaver(Screens& screens, const HackOptions& options, IdleWatch* idle, i
       }
       fds[0].events |= POLLOUT;
     }
+    // The bus may hold messages read along with a call's reply: they are taken before any
+    // sleep, not when the descriptor next stirs.
+    if (idle && !ProcessBus(*idle)) {
+      wl_display_cancel_read(display);
+      Report("the session bus went away, and with it GNOME's idle monitor");
+      return Ending::Failed;
+    }
+    if (idle && idle->change != IdleChange::None) {
+      wl_display_cancel_read(display);
+      continue;
+    }
     int64_t busWait = -1;
     if (idle && GetBusPoll(*idle, fds[2].fd, fds[2].events, busWait) && busWait >= 0)
       wait = wait < 0 ? busWait : std::min(wait, busWait);
@@ -199,10 +210,6 @@ Ending RunSaver(Screens& screens, const HackOptions& options, IdleWatch* idle, i
       wl_display_cancel_read(display);
     }
     if (wl_display_dispatch_pending(display) < 0) return Ending::LostConnection;
-    if (fds[2].revents && !ProcessBus(*idle)) {
-      Report("the session bus went away, and with it GNOME's idle monitor");
-      return Ending::Failed;
-    }
   }
 }
 
