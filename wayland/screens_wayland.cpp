@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/frame_rate.h"
 #include "wayland/input_wayland.h"
 
 namespace {
@@ -19,7 +20,7 @@ void TakeSize(Output& output, int32_t width, int32_t height) {
   output.width = width > 0 ? width : output.modeWidth / scale;
   output.height = height > 0 ? height : output.modeHeight / scale;
   output.configured = true;
-  if (!output.frameCallback) output.pacing.Restart(0);
+  if (!output.frameCallback) output.pacing.Restart(Microseconds(CLOCK_MONOTONIC));
 }
 
 void ConfigureLayer(void* data, zwlr_layer_surface_v1* layerSurface, uint32_t serial, uint32_t width,
