@@ -2,23 +2,10 @@
 
 #include <unistd.h>
 
-#include "shell/shell_logic.h"
-
 namespace {
 
 void TakePointerPosition(Screens& screens, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
-  const int32_t pixelX = wl_fixed_to_int(x), pixelY = wl_fixed_to_int(y);
-  if (!screens.pointerSurface) {
-    screens.pointerSurface = surface;
-    screens.pointerX = pixelX;
-    screens.pointerY = pixelY;
-    return;
-  }
-  // Surfaces have coordinates of their own: a pointer that went over to another screen's
-  // surface has moved on purpose.
-  if (surface != screens.pointerSurface ||
-      IsFarEnoughToDismiss(screens.pointerX, screens.pointerY, pixelX, pixelY))
-    screens.userActed = true;
+  if (screens.pointerOrigin.TakePosition(surface, wl_fixed_to_int(x), wl_fixed_to_int(y))) screens.userActed = true;
 }
 
 bool IsSaverSurface(const Screens& screens, wl_surface* surface) {

@@ -106,7 +106,6 @@ void CreateSurface(Screens& screens, Output& output) {
 void DestroySurface(Screens& screens, Output& output) {
   if (screens.latticeOwner == &output) screens.latticeOwner = nullptr;
   if (screens.sceneOwner == &output) screens.sceneOwner = nullptr;
-  if (screens.pointerSurface && screens.pointerSurface == output.surface) screens.pointerSurface = nullptr;
   for (const auto& seat : screens.seats)
     if (seat->pointerSurface == output.surface) seat->pointerSurface = nullptr;
   DestroyEglSurface(screens.egl, output.eglSurface);
@@ -257,7 +256,7 @@ void StopScreens(Screens& screens) {
 
 void ShowSaver(Screens& screens) {
   screens.showing = true;
-  screens.pointerSurface = nullptr;
+  screens.pointerOrigin.Forget();
   screens.userActed = false;
   for (const auto& output : screens.outputs)
     if (output->described && !output->surface) CreateSurface(screens, *output);
