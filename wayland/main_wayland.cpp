@@ -80,7 +80,9 @@ bool PrepareOutput(Screens& screens, Output& output, const HackOptions& options)
     output.shownHeight = output.height;
   }
   output.buffer = layout;
-  if (!eglMakeCurrent(screens.egl.display, output.eglSurface, output.eglSurface, screens.egl.context)) {
+  // Made current only when another surface was: one screen needs no call per frame.
+  if (eglGetCurrentSurface(EGL_DRAW) != output.eglSurface &&
+      !eglMakeCurrent(screens.egl.display, output.eglSurface, output.eglSurface, screens.egl.context)) {
     Report("EGL cannot draw on the surface (error " + std::to_string(eglGetError()) + ")");
     return false;
   }
