@@ -99,6 +99,11 @@ void CreateSurface(Screens& screens, Output& output) {
     xdg_toplevel_set_title(output.toplevel, "Vellumir");
     xdg_toplevel_set_fullscreen(output.toplevel, output.output);
   }
+  // Opaque whatever the alpha of EGL's buffers: nothing below needs drawing, or blending.
+  wl_region* everything = wl_compositor_create_region(screens.compositor);
+  wl_region_add(everything, 0, 0, INT32_MAX, INT32_MAX);
+  wl_surface_set_opaque_region(output.surface, everything);
+  wl_region_destroy(everything);
   // The first commit carries no buffer; the compositor answers with the size.
   wl_surface_commit(output.surface);
 }
