@@ -8,19 +8,21 @@ constexpr char MonitorService[] = "org.gnome.Mutter.IdleMonitor";
 constexpr char MonitorPath[] = "/org/gnome/Mutter/IdleMonitor/Core";
 constexpr char MonitorInterface[] = "org.gnome.Mutter.IdleMonitor";
 
-void NotifyIdle(void* data, ext_idle_notification_v1*) { static_cast<IdleWatch*>(data)->change = IdleChange::Idle; }
-void NotifyResumed(void* data, ext_idle_notification_v1*) {
+// The same events from either protocol.
+template <typename Notification>
+void TakeIdle(void* data, Notification*) {
+  static_cast<IdleWatch*>(data)->change = IdleChange::Idle;
+}
+
+template <typename Notification>
+void TakeResumed(void* data, Notification*) {
   static_cast<IdleWatch*>(data)->change = IdleChange::Active;
 }
 
-const ext_idle_notification_v1_listener NotificationListener = {NotifyIdle, NotifyResumed};
-
-void KdeIdle(void* data, org_kde_kwin_idle_timeout*) { static_cast<IdleWatch*>(data)->change = IdleChange::Idle; }
-void KdeResumed(void* data, org_kde_kwin_idle_timeout*) {
-  static_cast<IdleWatch*>(data)->change = IdleChange::Active;
-}
-
-const org_kde_kwin_idle_timeout_listener KdeTimeoutListener = {KdeIdle, KdeResumed};
+const ext_idle_notification_v1_listener NotificationListener = {TakeIdle<ext_idle_notification_v1>,
+                                                                TakeResumed<ext_idle_notification_v1>};
+const org_kde_kwin_idle_timeout_listener KdeTimeoutListener = {TakeIdle<org_kde_kwin_idle_timeout>,
+                                                               TakeResumed<org_kde_kwin_idle_timeout>};
 
 // The monitor's watch fires each time the idle time reaches its interval; the end of idle
 // shows as input on the saver's own surfaces.

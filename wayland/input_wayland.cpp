@@ -61,7 +61,7 @@ void IgnoreRepeat(void*, wl_keyboard*, int32_t, int32_t) {}
 const wl_keyboard_listener KeyboardListener = {CloseKeymap, EnterKeyboard,   LeaveKeyboard,
                                                PressKey,    IgnoreModifiers, IgnoreRepeat};
 
-void Touch(void* data, wl_touch*, uint32_t, uint32_t, wl_surface*, int32_t, wl_fixed_t, wl_fixed_t) {
+void TouchDown(void* data, wl_touch*, uint32_t, uint32_t, wl_surface*, int32_t, wl_fixed_t, wl_fixed_t) {
   static_cast<Seat*>(data)->screens->userActed = true;
 }
 
@@ -71,7 +71,8 @@ void IgnoreTouchFrame(void*, wl_touch*) {}
 void IgnoreTouchShape(void*, wl_touch*, int32_t, wl_fixed_t, wl_fixed_t) {}
 void IgnoreTouchOrientation(void*, wl_touch*, int32_t, wl_fixed_t) {}
 
-const wl_touch_listener TouchListener = {Touch,            IgnoreTouchUp,   IgnoreTouchMotion, IgnoreTouchFrame,
+// A frame and a cancel carry nothing but the touch device.
+const wl_touch_listener TouchListener = {TouchDown,        IgnoreTouchUp,    IgnoreTouchMotion,     IgnoreTouchFrame,
                                          IgnoreTouchFrame, IgnoreTouchShape, IgnoreTouchOrientation};
 
 void ReleasePointer(Seat& seat) {

@@ -63,14 +63,14 @@ void TakePreferredScale(void* data, wp_fractional_scale_v1*, uint32_t scale120) 
 
 const wp_fractional_scale_v1_listener FractionalScaleListener = {TakePreferredScale};
 
-void ShowFrame(void* data, wl_callback* callback, uint32_t) {
+void TakeFrameShown(void* data, wl_callback* callback, uint32_t) {
   auto& output = *static_cast<Output*>(data);
   wl_callback_destroy(callback);
   output.frameCallback = nullptr;
   output.pacing.TakeFrameShown();
 }
 
-const wl_callback_listener FrameListener = {ShowFrame};
+const wl_callback_listener FrameListener = {TakeFrameShown};
 
 void CreateSurface(Screens& screens, Output& output) {
   output.surface = wl_compositor_create_surface(screens.compositor);
