@@ -28,7 +28,7 @@ ManifestDPIAware true
 !define SPIF_UPDATEINIFILE_SENDCHANGE 3
 !define PUBLISHER "The Vellumir developers"
 !define SETTINGS_SHORTCUT "$SMPROGRAMS\Vellumir screen saver settings.lnk"
-!define SWITCHES "/S, /AllUsers, /CurrentUser, /NoActivate and /D=<folder> (last)"
+!define SWITCHES "/S, /AllUsers, /CurrentUser and /NoActivate"
 
 Name "Vellumir"
 Caption "Vellumir ${VERSION} Setup"
@@ -227,7 +227,8 @@ Function KeepAnotherAccountsDesktop
 FunctionEnd
 
 ; A mistyped switch (/NoActivte) would otherwise be ignored, and setup would do what it was
-; meant to prevent. Each word is checked before anything is changed; /D= takes the rest.
+; meant to prevent. Each word is checked before anything is changed. NSIS's own /D= is refused
+; too: the install mode sets the folder and would ignore it.
 Function RefuseUnknownSwitches
   ${GetParameters} $0
   ${DoUntil} $0 == ""
@@ -235,10 +236,6 @@ Function RefuseUnknownSwitches
     ${If} $1 == " "
       StrCpy $0 $0 "" 1
       ${Continue}
-    ${EndIf}
-    StrCpy $1 $0 3
-    ${If} $1 S== "/D="
-      Return
     ${EndIf}
     StrCpy $2 0
     ${Do}
@@ -251,9 +248,8 @@ Function RefuseUnknownSwitches
     ${Loop}
     StrCpy $1 $0 $2
     StrCpy $0 $0 "" $2
-    ; NSIS itself reads /S and /NCRC with their case; the others are read without.
+    ; NSIS itself reads /S with its case; the others are read without.
     ${IfNot} $1 S== "/S"
-    ${AndIfNot} $1 S== "/NCRC"
     ${AndIfNot} $1 == "/AllUsers"
     ${AndIfNot} $1 == "/CurrentUser"
     ${AndIfNot} $1 == "/NoActivate"

@@ -40,11 +40,21 @@ prepare_run() {
   run=$session/runs/$1
   rm -rf "$run" && mkdir -p "$run"
   cp "$binaries/vellumir.scr" "$run/"
-  [ -f "$session/opengl32.dll" ] && cp "$session/opengl32.dll" "$WINEPREFIX/drive_c/windows/system32/"
+  # Wine's own modules back in place of the fixtures an earlier scenario put in the system folder.
+  rm -f "$system32/PASSWORD.CPL"
+  local module
+  for module in opengl32.dll mpr.dll; do
+    [ -f "$session/$module" ] && cp "$session/$module" "$system32/"
+  done
   log=$run/fixture.log
   : >"$log"
   export VELLUMIR_FIXTURE_LOG="Z:$log"  # Wine maps / to drive Z:
   export VELLUMIR_PASSWORD_ANSWER=1
+}
+
+use_system_module() {  # fixture, its name in the system folder, where the saver takes it from
+  [ -f "$system32/$2" ] && cp -n "$system32/$2" "$session/"
+  cp "$fixtures/$1" "$system32/$2"
 }
 
 set_password_value() {  # reg add arguments after the value name, or "none"
@@ -251,7 +261,7 @@ scenario_clicks_and_small_movements_leave_it_running() {
 
 scenario_password_refused_keeps_it_running() {
   prepare_run refused
-  cp "$fixtures/PASSWORD.CPL" "$run/"
+  use_system_module PASSWORD.CPL PASSWORD.CPL
   set_password_value /t REG_DWORD /d 1
   export VELLUMIR_PASSWORD_ANSWER=0
   launch /s
@@ -267,7 +277,7 @@ scenario_password_refused_keeps_it_running() {
 
 scenario_password_accepted_ends_it() {
   prepare_run accepted
-  cp "$fixtures/PASSWORD.CPL" "$run/"
+  use_system_module PASSWORD.CPL PASSWORD.CPL
   set_password_value /t REG_DWORD /d 1
   launch /s
   expect_window "accepted" || return 1
@@ -283,7 +293,7 @@ scenario_no_password_required_skips_the_module() {
   local value
   for value in "/t REG_DWORD /d 0" none "/t REG_BINARY /d 0102030405"; do
     prepare_run not-required
-    cp "$fixtures/PASSWORD.CPL" "$run/"
+    use_system_module PASSWORD.CPL PASSWORD.CPL
     # shellcheck disable=SC2086
     set_password_value $value
     launch /s
@@ -298,7 +308,7 @@ scenario_no_password_required_skips_the_module() {
 
 scenario_text_zero_requires_the_password() {
   prepare_run text-zero
-  cp "$fixtures/PASSWORD.CPL" "$run/"
+  use_system_module PASSWORD.CPL PASSWORD.CPL
   set_password_value /t REG_SZ /d 0
   launch /s
   expect_window "text 0" || return 1
@@ -314,7 +324,7 @@ scenario_missing_password_pieces_fail_open() {
   for case in no-export no-module current-directory path-folder; do
     prepare_run "$case"
     mkdir "$run/untrusted" && cp "$fixtures/PASSWORD.CPL" "$run/untrusted/"
-    [ "$case" = no-export ] && cp "$fixtures/EMPTY.CPL" "$run/PASSWORD.CPL"
+    [ "$case" = no-export ] && use_system_module EMPTY.CPL PASSWORD.CPL
     set_password_value /t REG_DWORD /d 1
     export VELLUMIR_PASSWORD_ANSWER=0
     case $case in
@@ -331,11 +341,27 @@ scenario_missing_password_pieces_fail_open() {
   finish
 }
 
+# Password modules beside the saver, as in a downloads folder, even an MPR.DLL Wine is told to prefer.
+scenario_password_modules_beside_the_saver_are_never_called() {
+  prepare_run modules-beside
+  cp "$fixtures/PASSWORD.CPL" "$fixtures/MPR.DLL" "$run/"
+  set_password_value /t REG_DWORD /d 1
+  export VELLUMIR_PASSWORD_ANSWER=0 WINEDLLOVERRIDES='mscoree,mshtml=;mpr=n,b'
+  launch /s
+  expect_window "modules beside it" || return 1
+  press_key "$window"
+  check "a key press ends it without asking PASSWORD.CPL" test "$(wait_for_exit)" = 0
+  launch /a 1234
+  check "/a ends with exit code 0" test "$(wait_for_exit)" = 0
+  check "neither module beside it was called" test ! -s "$log"
+  finish
+}
+
 scenario_change_password_calls_the_network_provider() {
   local case
   for case in "/a 1234|SCRSAVE 1234 0 0" "/a|SCRSAVE 0 0 0" "/A 0x10|SCRSAVE 16 0 0"; do
     prepare_run change
-    cp "$fixtures/MPR.DLL" "$run/"
+    use_system_module MPR.DLL mpr.dll
     export WINEDLLOVERRIDES='mscoree,mshtml=;mpr=n,b'
     # shellcheck disable=SC2086
     launch ${case%|*}
@@ -451,7 +477,7 @@ scenario_preview_without_parent_is_a_topmost_popup() {
 
 scenario_preview_popup_owns_the_password_dialog() {
   prepare_run popup-password
-  cp "$fixtures/PASSWORD.CPL" "$run/"
+  use_system_module PASSWORD.CPL PASSWORD.CPL
   set_password_value /t REG_DWORD /d 1
   export VELLUMIR_PASSWORD_ANSWER=0
   launch /p
@@ -482,10 +508,7 @@ host_in_run() {  # host.exe arguments: runs it from the run folder, prints its e
   (cd "$run" && wine ./host.exe "$@" </dev/null >/dev/null 2>&1; echo $?)
 }
 
-use_opengl_fixture() {  # where the saver takes OpenGL from, Wine's own set aside for prepare_run
-  cp -n "$WINEPREFIX/drive_c/windows/system32/opengl32.dll" "$session/"
-  cp "$fixtures/OPENGL32.DLL" "$WINEPREFIX/drive_c/windows/system32/opengl32.dll"
-}
+use_opengl_fixture() { use_system_module OPENGL32.DLL opengl32.dll; }
 
 brightest() { convert "$1" -format '%[max]' info: 2>/dev/null || echo none; }
 drawn() { [[ $(brightest "$1") =~ ^[1-9] ]]; }
@@ -591,7 +614,7 @@ scenario_end_of_session_ends_it_at_once() {
   for case in "0|none" "0x80000000|none" "0x80000000|1" "1|none"; do
     local reason=${case%|*}
     prepare_run end-session
-    cp "$fixtures/PASSWORD.CPL" "$run/"
+    use_system_module PASSWORD.CPL PASSWORD.CPL
     [ "${case#*|}" = none ] && set_password_value none || set_password_value /t REG_DWORD /d 1
     launch /s
     expect_window "$case" || { end_run; continue; }
@@ -717,7 +740,7 @@ entry_is_complete() {  # hive: every value Add/Remove Programs shows, naming thi
   done
   grep -qx "DisplayVersion=$(cat "$binaries/version.txt")" <<<"$values" &&
     test "$(winepath -u "$(sed -n 's/^DisplayIcon=//p' <<<"$values")")" -ef "$installed" &&
-    grep -q '^QuietUninstallString=.*" /S$' <<<"$values" &&
+    grep -q '^QuietUninstallString=.*" /S _?=' <<<"$values" &&
     strings -el "$installed" | grep -qxF "$(sed -n 's/^Publisher=//p' <<<"$values")"
 }
 
@@ -732,9 +755,17 @@ uninstaller_done() { [ ! -e "$1" ] && [ -z "$(processes_with "WINEPREFIX=$WINEPR
 # It re-runs from the temp folder and returns at once: waits for that copy too.
 wait_for_uninstaller() { eventually uninstaller_done "$1"; }
 
+quiet_uninstall() {  # hive: runs that entry's quiet uninstall command as the system would; true on exit code 0
+  printf '%s' "$(registry_value "$1\\$uninstall_key" QuietUninstallString)" >"$run/quiet.txt"
+  test "$(host_in_run run quiet.txt)" = 0
+}
+
+setup_program() { echo "$binaries/vellumir-$(cat "$binaries/version.txt")-setup.exe"; }
+
 scenario_setup_installs_runs_and_uninstalls() {
-  local setup=$binaries/vellumir-$(cat "$binaries/version.txt")-setup.exe case
-  local switches installs before between after hive shown made quiet uninstaller
+  local setup case
+  setup=$(setup_program)
+  local switches installs before between after hive shown made folder
   cp "$fixtures/desk.cpl" "$WINEPREFIX/drive_c/windows/system32/"
   # switches | installs | the user's saver before, as desktop_state prints it | set in between |
   # after uninstalling
@@ -776,18 +807,55 @@ scenario_setup_installs_runs_and_uninstalls() {
 
     # shellcheck disable=SC2086
     [ "$between" = - ] || set_desktop_state $between
-    quiet=$(registry_value "$hive\\$uninstall_key" QuietUninstallString)
-    uninstaller=$(winepath -u "$(sed 's/^"\([^"]*\)".*/\1/' <<<"$quiet")")
-    check "$shown: the quiet uninstall runs" wine "$(winepath -w "$uninstaller")" /S
-    check "$shown: the uninstaller finished" wait_for_uninstaller "$uninstaller"
+    folder=$(winepath -u "$(registry_value "$hive\\$uninstall_key" InstallLocation)")
+    check "$shown: the quiet uninstall command ends with exit code 0" quiet_uninstall "$hive"
+    # At once: the command returns only when the work is done.
     check "$shown: the saver is gone" test ! -e "$installed"
-    check "$shown: its folder is gone" test ! -e "$(dirname "$uninstaller")"
+    check "$shown: its folder is gone" test ! -e "$folder"
     check "$shown: the entry is gone" no_key "$hive\\$uninstall_key"
     check "$shown: the user's saver is '$after'" test "$(desktop_state)" = "$after"
     check "$shown: no record of it is left" no_key 'HKCU\Software\Vellumir'
     check "$shown: the Start-menu entry is gone" test -z "$(settings_shortcut)"
   done
   rm -f "$WINEPREFIX/drive_c/windows/system32/desk.cpl"
+  finish
+}
+
+# An install for all users beside one for this user alone: each uninstaller puts back only what
+# its own install replaced, whichever goes first, so the user's saver comes back in the end.
+scenario_setup_side_by_side_gives_back_the_users_saver() {
+  local case first second order hive
+  # the first install's switches | the second's | the entries in the order they are uninstalled
+  for case in "/CurrentUser|/NoActivate|HKLM HKCU" "|/CurrentUser|HKLM HKCU" "|/CurrentUser|HKCU HKLM"; do
+    IFS='|' read -r first second order <<<"$case"
+    prepare_run side-by-side
+    set_desktop_state other 1
+    # shellcheck disable=SC2086
+    check "'$case': the first install" wine "$(setup_program)" /S $first
+    # shellcheck disable=SC2086
+    check "'$case': the second install" wine "$(setup_program)" /S $second
+    for hive in $order; do
+      check "'$case': the $hive uninstall ends with exit code 0" quiet_uninstall "$hive"
+    done
+    check "'$case': the user's saver is back" test "$(desktop_state)" = "other 1"
+    check "'$case': no record is left" no_key 'HKCU\Software\Vellumir'
+  done
+  finish
+}
+
+scenario_setup_refuses_unknown_switches() {
+  local switches
+  prepare_run unknown-switch
+  set_desktop_state other 1
+  for switches in "/S /Bogus" "/S /NoActivte" "/S /CurentUser" "/S /CurrentUser /s"; do
+    # shellcheck disable=SC2086
+    wine "$(setup_program)" $switches
+    check "'$switches': exit code 2" test $? = 2
+    check "'$switches': nothing installed" test ! -e "$system32/vellumir.scr"
+    check "'$switches': no all-users entry" no_key "HKLM\\$uninstall_key"
+    check "'$switches': no per-user entry" no_key "HKCU\\$uninstall_key"
+    check "'$switches': the user's saver unchanged" test "$(desktop_state)" = "other 1"
+  done
   finish
 }
 
@@ -826,6 +894,7 @@ case ${1:-} in
   *)
     . "$session/env" || exit 1
     declare -F "scenario_$1" >/dev/null || { echo "no scenario '$1'"; exit 2; }
+    system32=$WINEPREFIX/drive_c/windows/system32
     xvfb_alive "$(cat "$session/xvfb.pid")" "$DISPLAY" || { echo "the session's Xvfb on $DISPLAY is gone"; exit 1; }
     "scenario_$1"
     ;;
