@@ -146,11 +146,6 @@ SectionEnd
 !macroend
 
 Section "Make Vellumir the current screen saver" SectionActivate
-  ${If} $MultiUser.InstallMode == AllUsers
-  ${AndIf} $otherAccount == 1
-    DetailPrint "Setup runs under another account than yours: pick Vellumir in your screen-saver settings."
-    Return
-  ${EndIf}
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
   ReadRegStr $1 HKCU "${RECORD_KEY}" ""
   ${GetFileName} $0 $2
@@ -218,11 +213,14 @@ Function FindAnotherAccount
   ${EndIf}
 FunctionEnd
 
+; Run at start and again before the components page, after the install mode may have changed.
 Function KeepAnotherAccountsDesktop
   ${If} $MultiUser.InstallMode == AllUsers
   ${AndIf} $otherAccount == 1
     !insertmacro UnselectSection ${SectionActivate}
     !insertmacro SetSectionFlag ${SectionActivate} ${SF_RO}
+  ${Else}
+    !insertmacro ClearSectionFlag ${SectionActivate} ${SF_RO}
   ${EndIf}
 FunctionEnd
 
