@@ -12,18 +12,23 @@
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
+; The files' own times stay out, so two builds of one source give the same bytes.
+SetDateSave off
 ManifestDPIAware true
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellumir"
 !define DESKTOP_KEY "Control Panel\Desktop"
 ; The user's own screen-saver values that making Vellumir current replaced, as they were: a value
-; that was absent is absent here too. The key's default value marks that a record was made.
+; that was absent is absent here too. The key's default value names the folder of the install
+; that made the record: only that install's uninstaller uses or removes it, so an install for all
+; users and one for this user alone never undo each other's.
 !define RECORD_KEY "Software\Vellumir\Replaced screen saver"
 !define SPI_SETSCREENSAVEACTIVE 17
 !define SPIF_SENDCHANGE 2
 !define SPIF_UPDATEINIFILE_SENDCHANGE 3
 !define PUBLISHER "The Vellumir developers"
 !define SETTINGS_SHORTCUT "$SMPROGRAMS\Vellumir screen saver settings.lnk"
+!define SWITCHES "/S, /AllUsers, /CurrentUser and /NoActivate"
 
 Name "Vellumir"
 Caption "Vellumir ${VERSION} Setup"
@@ -72,6 +77,7 @@ folder.$\r$\n$\r$\nClick Next to continue."
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
+!define MUI_PAGE_CUSTOMFUNCTION_PRE KeepAnotherAccountsDesktop
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW OfferSettingsWhenCurrent
@@ -83,6 +89,7 @@ folder.$\r$\n$\r$\nClick Next to continue."
 Var saver      ; the installed screen saver's full path
 Var shortSaver ; the same in short form where the volume has one: no blanks, which the system's
                ; launcher of screen savers and InstallScreenSaver do not quote
+Var otherAccount ; 1 when setup runs under another account than the one signed in
 
 Section "Vellumir screen saver" SectionSaver
   SectionIn RO
@@ -113,7 +120,12 @@ Section "Vellumir screen saver" SectionSaver
   WriteRegStr SHCTX "${UNINSTALL_KEY}" DisplayIcon "$saver"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" InstallLocation "$INSTDIR"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" UninstallString '"$INSTDIR\uninstall.exe"'
-  WriteRegStr SHCTX "${UNINSTALL_KEY}" QuietUninstallString '"$INSTDIR\uninstall.exe" /S'
+  ; Started plainly, the uninstaller copies itself to the temp folder, starts the copy and returns
+  ; at once. The quiet command waits instead: the uninstaller runs in place (_?=, the rest of the
+  ; line, so no blank may follow it) and, since a running program cannot delete itself, the
+  ; command removes it and its folder once it has ended well.
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" QuietUninstallString \
+    '"$SYSDIR\cmd.exe" /d /c start "" /wait "$INSTDIR\uninstall.exe" /S _?=$INSTDIR&& del "$INSTDIR\uninstall.exe" && rmdir "$INSTDIR"'
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" NoModify 1
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" NoRepair 1
   SectionGetSize ${SectionSaver} $0
@@ -134,12 +146,20 @@ SectionEnd
 !macroend
 
 Section "Make Vellumir the current screen saver" SectionActivate
-  ; A reinstall over a current Vellumir keeps the record of what the first one replaced.
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-  ${If} $0 != $saver
-  ${AndIf} $0 != $shortSaver
+  ReadRegStr $1 HKCU "${RECORD_KEY}" ""
+  ${GetFileName} $0 $2
+  ${If} $0 == $saver
+  ${OrIf} $0 == $shortSaver
+    ; A reinstall over a current Vellumir keeps the record of what the first one replaced.
+  ${ElseIf} $1 != ""
+  ${AndIf} $2 == "vellumir.scr"
+    ; This replaces the other install's Vellumir, not the user's saver: the record passes to
+    ; this install, whose uninstaller then puts back what the user had before either.
+    WriteRegStr HKCU "${RECORD_KEY}" "" "$INSTDIR"
+  ${Else}
     DeleteRegKey HKCU "${RECORD_KEY}"
-    WriteRegStr HKCU "${RECORD_KEY}" "" ""
+    WriteRegStr HKCU "${RECORD_KEY}" "" "$INSTDIR"
     !insertmacro CopyUserValue "${DESKTOP_KEY}" "${RECORD_KEY}" "SCRNSAVE.EXE"
     !insertmacro CopyUserValue "${DESKTOP_KEY}" "${RECORD_KEY}" "ScreenSaveActive"
   ${EndIf}
@@ -156,14 +176,93 @@ FunctionEnd
 
 ; After the sections, whose numbers these need.
 Function OfferSettingsWhenCurrent
-  ; The settings' install command makes the saver current: ticked only when that was asked for.
-  ${IfNot} ${SectionIsSelected} ${SectionActivate}
+  ; The settings' install command makes the saver current: ticked only when that was asked for,
+  ; and not offered at all where setup runs as another account, whose settings they would open.
+  ${If} $MultiUser.InstallMode == AllUsers
+  ${AndIf} $otherAccount == 1
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+  ${ElseIfNot} ${SectionIsSelected} ${SectionActivate}
     SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
   ${EndIf}
 FunctionEnd
 
+; An administrator's credentials typed in for a standard user (over-the-shoulder elevation) run
+; setup under the administrator's account: its HKCU is the administrator's, and making Vellumir
+; current there would change the administrator's screen saver, not that of the user at the screen.
+Function FindAnotherAccount
+  StrCpy $otherAccount 0
+  ; DOMAIN\user of this process (NameSamCompatible) and of the session's signed-in user.
+  System::Call 'secur32::GetUserNameExW(i 2, w .r0, *i ${NSIS_MAX_STRLEN}) i .r1'
+  ${If} $1 == 0
+    Return
+  ${EndIf}
+  System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 7, *p .r2, *i .r3) i .r1'
+  ${If} $1 == 0
+    Return
+  ${EndIf}
+  System::Call 'kernel32::lstrcpynW(w .r4, p r2, i ${NSIS_MAX_STRLEN})'
+  System::Call 'wtsapi32::WTSFreeMemory(p r2)'
+  System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .r2, *i .r3) i .r1'
+  ${If} $1 == 0
+    Return
+  ${EndIf}
+  System::Call 'kernel32::lstrcpynW(w .r5, p r2, i ${NSIS_MAX_STRLEN})'
+  System::Call 'wtsapi32::WTSFreeMemory(p r2)'
+  ${If} "$4\$5" != $0
+    StrCpy $otherAccount 1
+  ${EndIf}
+FunctionEnd
+
+; Run at start and again before the components page, after the install mode may have changed.
+Function KeepAnotherAccountsDesktop
+  ${If} $MultiUser.InstallMode == AllUsers
+  ${AndIf} $otherAccount == 1
+    !insertmacro UnselectSection ${SectionActivate}
+    !insertmacro SetSectionFlag ${SectionActivate} ${SF_RO}
+  ${Else}
+    !insertmacro ClearSectionFlag ${SectionActivate} ${SF_RO}
+  ${EndIf}
+FunctionEnd
+
+; A mistyped switch (/NoActivte) would otherwise be ignored, and setup would do what it was
+; meant to prevent. Each word is checked before anything is changed. NSIS's own /D= is refused
+; too: the install mode sets the folder and would ignore it.
+Function RefuseUnknownSwitches
+  ${GetParameters} $0
+  ${DoUntil} $0 == ""
+    StrCpy $1 $0 1
+    ${If} $1 == " "
+      StrCpy $0 $0 "" 1
+      ${Continue}
+    ${EndIf}
+    StrCpy $2 0
+    ${Do}
+      IntOp $2 $2 + 1
+      StrCpy $1 $0 1 $2
+      ${If} $1 == " "
+      ${OrIf} $1 == ""
+        ${ExitDo}
+      ${EndIf}
+    ${Loop}
+    StrCpy $1 $0 $2
+    StrCpy $0 $0 "" $2
+    ; NSIS itself reads /S with its case; the others are read without.
+    ${IfNot} $1 S== "/S"
+    ${AndIfNot} $1 == "/AllUsers"
+    ${AndIfNot} $1 == "/CurrentUser"
+    ${AndIfNot} $1 == "/NoActivate"
+      MessageBox MB_OK|MB_ICONSTOP "Setup does not know the switch $1.$\r$\n$\r$\nIt takes ${SWITCHES}." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${Loop}
+FunctionEnd
+
 Function .onInit
+  Call RefuseUnknownSwitches
   !insertmacro MULTIUSER_INIT
+  Call FindAnotherAccount
+  Call KeepAnotherAccountsDesktop
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/NoActivate" $1
@@ -196,31 +295,34 @@ Section Uninstall
   ; write either.
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
   GetFullPathName /SHORT $1 "$saver"
+  ReadRegStr $2 HKCU "${RECORD_KEY}" ""
   ${If} $0 != ""
     ${If} $0 == $saver
     ${OrIf} $0 == $1
-      Call un.PutBackScreenSaver
+      ${If} $2 == $INSTDIR
+        Call un.PutBackScreenSaver
+      ${Else}
+        ; Picked by hand, or the record is another install's: nothing to put back, but no
+        ; saver is left either.
+        DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+      ${EndIf}
     ${EndIf}
   ${EndIf}
-  DeleteRegKey HKCU "${RECORD_KEY}"
+  ${If} $2 == $INSTDIR
+    DeleteRegKey HKCU "${RECORD_KEY}"
+  ${EndIf}
   DeleteRegKey /ifempty HKCU "Software\Vellumir"
 
   Delete "$saver"
   Delete "${SETTINGS_SHORTCUT}"
   Delete "$INSTDIR\LICENSE.txt"
+  ; Run in place, by the quiet command, these two are left to that command.
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd
 
 Function un.PutBackScreenSaver
-  ClearErrors
-  ReadRegStr $0 HKCU "${RECORD_KEY}" ""
-  ${If} ${Errors}
-    ; Picked by hand, not made current here: nothing to put back, but no saver is left either.
-    DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-    Return
-  ${EndIf}
   ReadRegStr $0 HKCU "${RECORD_KEY}" "ScreenSaveActive"
   StrCpy $1 0
   ${If} $0 == 1

@@ -12,13 +12,11 @@ using PwdChangePasswordProc = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
 // LoadLibrary's old contract: handle values up to 32 are error codes.
 bool IsLoaded(HMODULE module) { return reinterpret_cast<uintptr_t>(module) > 32; }
 
-// The password modules run with the user's rights when the saver is dismissed, so they are taken
-// only from the saver's own folder or the system's, never from the current directory or PATH.
-// Every loader the saver can start on knows these flags: they came with SetDefaultDllDirectories,
-// which start-up imports.
-HMODULE LoadTrustedModule(const char* name) {
-  return LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
+// The password modules belong to the system and run with the user's rights, so they are taken from
+// the system folder alone: never from the saver's own folder (a downloads folder where the zip was
+// unpacked may hold anything), the current directory or PATH. Every loader the saver can start on
+// knows the flag: it came with SetDefaultDllDirectories, which start-up imports.
+HMODULE LoadSystemModule(const char* name) { return LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); }
 
 bool IsPasswordSwitchedOn(HKEY key) {
   unsigned char buffer[4] = {};
@@ -34,7 +32,7 @@ bool VerifyPassword(HWND owner) {
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &key) != ERROR_SUCCESS) return true;
   bool result = true;
   if (IsPasswordSwitchedOn(key)) {
-    HMODULE module = LoadTrustedModule("PASSWORD.CPL");
+    HMODULE module = LoadSystemModule("PASSWORD.CPL");
     if (IsLoaded(module)) {
       const auto verify = reinterpret_cast<VerifyScreenSavePwdProc>(
           reinterpret_cast<void*>(GetProcAddress(module, "VerifyScreenSavePwd")));
@@ -49,7 +47,7 @@ bool VerifyPassword(HWND owner) {
 }
 
 void ChangePassword(HWND owner) {
-  HMODULE module = LoadTrustedModule("MPR.DLL");
+  HMODULE module = LoadSystemModule("MPR.DLL");
   if (!IsLoaded(module)) return;
   const auto change = reinterpret_cast<PwdChangePasswordProc>(
       reinterpret_cast<void*>(GetProcAddress(module, "PwdChangePasswordA")));

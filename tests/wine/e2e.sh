@@ -40,11 +40,16 @@ prepare_run() {
   run=$session/runs/$1
   rm -rf "$run" && mkdir -p "$run"
   cp "$binaries/vellumir.scr" "$run/"
-  [ -f "$session/opengl32.dll" ] && cp "$session/opengl32.dll" "$WINEPREFIX/drive_c/windows/system32/"
+  rm -f "$system32/PASSWORD.CPL" && cp "$session"/*.dll "$system32/" 2>/dev/null  # Wine's own modules back
   log=$run/fixture.log
   : >"$log"
   export VELLUMIR_FIXTURE_LOG="Z:$log"  # Wine maps / to drive Z:
   export VELLUMIR_PASSWORD_ANSWER=1
+}
+
+use_system_module() {  # fixture, its name in the system folder, where the saver takes it from
+  [ -f "$system32/$2" ] && cp -n "$system32/$2" "$session/"
+  cp "$fixtures/$1" "$system32/$2"
 }
 
 set_password_value() {  # reg add arguments after the value name, or "none"
@@ -251,7 +256,7 @@ scenario_clicks_and_small_movements_leave_it_running() {
 
 scenario_password_refused_keeps_it_running() {
   prepare_run refused
-  cp "$fixtures/PASSWORD.CPL" "$run/"
+  use_system_module PASSWORD.CPL PASSWORD.CPL
   set_password_value /t REG_DWORD /d 1
   export VELLUMIR_PASSWORD_ANSWER=0
   launch /s
@@ -267,7 +272,7 @@ scenario_password_refused_keeps_it_running() {
 
 scenario_password_accepted_ends_it() {
   prepare_run accepted
-  cp "$fixtures/PASSWORD.CPL" "$run/"
+  use_system_module PASSWORD.CPL PASSWORD.CPL
   set_password_value /t REG_DWORD /d 1
   launch /s
   expect_window "accepted" || return 1
@@ -283,7 +288,7 @@ scenario_no_password_required_skips_the_module() {
   local value
   for value in "/t REG_DWORD /d 0" none "/t REG_BINARY /d 0102030405"; do
     prepare_run not-required
-    cp "$fixtures/PASSWORD.CPL" "$run/"
+    use_system_module PASSWORD.CPL PASSWORD.CPL
     # shellcheck disable=SC2086
     set_password_value $value
     launch /s
@@ -298,7 +303,7 @@ scenario_no_password_required_skips_the_module() {
 
 scenario_text_zero_requires_the_password() {
   prepare_run text-zero
-  cp "$fixtures/PASSWORD.CPL" "$run/"
+  use_system_module PASSWORD.CPL PASSWORD.CPL
   set_password_value /t REG_SZ /d 0
   launch /s
   expect_window "text 0" || return 1
@@ -311,15 +316,16 @@ scenario_text_zero_requires_the_password() {
 scenario_missing_password_pieces_fail_open() {
   local case
   # a module without the export | none | a refusing one only where none may be loaded from
-  for case in no-export no-module current-directory path-folder; do
+  for case in no-export no-module current-directory path-folder saver-folder; do
     prepare_run "$case"
     mkdir "$run/untrusted" && cp "$fixtures/PASSWORD.CPL" "$run/untrusted/"
-    [ "$case" = no-export ] && cp "$fixtures/EMPTY.CPL" "$run/PASSWORD.CPL"
+    [ "$case" = no-export ] && use_system_module EMPTY.CPL PASSWORD.CPL
     set_password_value /t REG_DWORD /d 1
     export VELLUMIR_PASSWORD_ANSWER=0
     case $case in
       current-directory) (cd "$run/untrusted" && wine ../vellumir.scr /s </dev/null >/dev/null 2>&1; echo $? >"$run/exit") & ;;
       path-folder) WINEPATH=$(winepath -w "$run/untrusted") launch /s ;;
+      saver-folder) cp "$fixtures/PASSWORD.CPL" "$run/" && launch /s ;;
       *) launch /s ;;
     esac
     expect_window "$case" || { end_run; continue; }
@@ -335,7 +341,7 @@ scenario_change_password_calls_the_network_provider() {
   local case
   for case in "/a 1234|SCRSAVE 1234 0 0" "/a|SCRSAVE 0 0 0" "/A 0x10|SCRSAVE 16 0 0"; do
     prepare_run change
-    cp "$fixtures/MPR.DLL" "$run/"
+    use_system_module MPR.DLL mpr.dll
     export WINEDLLOVERRIDES='mscoree,mshtml=;mpr=n,b'
     # shellcheck disable=SC2086
     launch ${case%|*}
@@ -343,6 +349,10 @@ scenario_change_password_calls_the_network_provider() {
     check "${case%|*}: PwdChangePasswordA(${case#*|})" grep -qx "PwdChangePasswordA ${case#*|}" "$log"
     end_run
   done
+  prepare_run mpr-beside  # as in a downloads folder, and Wine told to prefer it
+  cp "$fixtures/MPR.DLL" "$run/"
+  launch /a 1234
+  check "MPR.DLL beside it: exit code 0, never called" eval 'test "$(wait_for_exit)" = 0 && test ! -s "$log"'
   prepare_run no-mpr
   export WINEDLLOVERRIDES='mscoree,mshtml=;mpr='
   launch /a 1234
@@ -451,7 +461,7 @@ scenario_preview_without_parent_is_a_topmost_popup() {
 
 scenario_preview_popup_owns_the_password_dialog() {
   prepare_run popup-password
-  cp "$fixtures/PASSWORD.CPL" "$run/"
+  use_system_module PASSWORD.CPL PASSWORD.CPL
   set_password_value /t REG_DWORD /d 1
   export VELLUMIR_PASSWORD_ANSWER=0
   launch /p
@@ -591,7 +601,7 @@ scenario_end_of_session_ends_it_at_once() {
   for case in "0|none" "0x80000000|none" "0x80000000|1" "1|none"; do
     local reason=${case%|*}
     prepare_run end-session
-    cp "$fixtures/PASSWORD.CPL" "$run/"
+    use_system_module PASSWORD.CPL PASSWORD.CPL
     [ "${case#*|}" = none ] && set_password_value none || set_password_value /t REG_DWORD /d 1
     launch /s
     expect_window "$case" || { end_run; continue; }
@@ -677,6 +687,7 @@ scenario_display_off_stops_the_frames() {
 # --- installing ----------------------------------------------------------------------------
 
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Vellumir'
+setup_program=$binaries/vellumir-$(cat "$binaries/version.txt")-setup.exe
 desktop_key='HKCU\Control Panel\Desktop'
 
 key_values() {  # key: one "name=data" line per value, nothing when the key is missing
@@ -717,7 +728,7 @@ entry_is_complete() {  # hive: every value Add/Remove Programs shows, naming thi
   done
   grep -qx "DisplayVersion=$(cat "$binaries/version.txt")" <<<"$values" &&
     test "$(winepath -u "$(sed -n 's/^DisplayIcon=//p' <<<"$values")")" -ef "$installed" &&
-    grep -q '^QuietUninstallString=.*" /S$' <<<"$values" &&
+    grep -q '^QuietUninstallString=.*" /S _?=' <<<"$values" &&
     strings -el "$installed" | grep -qxF "$(sed -n 's/^Publisher=//p' <<<"$values")"
 }
 
@@ -732,9 +743,14 @@ uninstaller_done() { [ ! -e "$1" ] && [ -z "$(processes_with "WINEPREFIX=$WINEPR
 # It re-runs from the temp folder and returns at once: waits for that copy too.
 wait_for_uninstaller() { eventually uninstaller_done "$1"; }
 
+quiet_uninstall() {  # hive: runs that entry's quiet uninstall command as the system would; true on exit code 0
+  printf '%s' "$(registry_value "$1\\$uninstall_key" QuietUninstallString)" >"$run/quiet.txt"
+  test "$(host_in_run run quiet.txt)" = 0
+}
+
 scenario_setup_installs_runs_and_uninstalls() {
   local setup=$binaries/vellumir-$(cat "$binaries/version.txt")-setup.exe case
-  local switches installs before between after hive shown made quiet uninstaller
+  local switches installs before between after hive shown made folder
   cp "$fixtures/desk.cpl" "$WINEPREFIX/drive_c/windows/system32/"
   # switches | installs | the user's saver before, as desktop_state prints it | set in between |
   # after uninstalling
@@ -776,18 +792,43 @@ scenario_setup_installs_runs_and_uninstalls() {
 
     # shellcheck disable=SC2086
     [ "$between" = - ] || set_desktop_state $between
-    quiet=$(registry_value "$hive\\$uninstall_key" QuietUninstallString)
-    uninstaller=$(winepath -u "$(sed 's/^"\([^"]*\)".*/\1/' <<<"$quiet")")
-    check "$shown: the quiet uninstall runs" wine "$(winepath -w "$uninstaller")" /S
-    check "$shown: the uninstaller finished" wait_for_uninstaller "$uninstaller"
-    check "$shown: the saver is gone" test ! -e "$installed"
-    check "$shown: its folder is gone" test ! -e "$(dirname "$uninstaller")"
+    folder=$(winepath -u "$(registry_value "$hive\\$uninstall_key" InstallLocation)")
+    check "$shown: the quiet uninstall command ends with exit code 0" quiet_uninstall "$hive"
+    check "$shown: when it returns, the saver is gone" test ! -e "$installed"
+    check "$shown: its folder is gone" test ! -e "$folder"
     check "$shown: the entry is gone" no_key "$hive\\$uninstall_key"
     check "$shown: the user's saver is '$after'" test "$(desktop_state)" = "$after"
     check "$shown: no record of it is left" no_key 'HKCU\Software\Vellumir'
     check "$shown: the Start-menu entry is gone" test -z "$(settings_shortcut)"
   done
   rm -f "$WINEPREFIX/drive_c/windows/system32/desk.cpl"
+  finish
+}
+
+# An install for all users beside one for this user alone: each uninstaller puts back only what
+# its own install replaced, whichever goes first, so the user's saver comes back in the end.
+scenario_setup_side_by_side_gives_back_the_users_saver() {
+  local case switches hive
+  # the two installs' switches | the entries in the order they are uninstalled
+  for case in "/CurrentUser /NoActivate|HKLM HKCU" "/AllUsers /CurrentUser|HKLM HKCU" "/AllUsers /CurrentUser|HKCU HKLM"; do
+    prepare_run side-by-side
+    set_desktop_state other 1
+    for switches in ${case%|*}; do check "'$case': install /S $switches" wine "$setup_program" /S $switches; done
+    for hive in ${case#*|}; do check "'$case': uninstall $hive" quiet_uninstall "$hive"; done
+    check "'$case': the user's saver is back, no record left" eval '[ "$(desktop_state)" = "other 1" ] && no_key "HKCU\Software\Vellumir"'
+  done
+  finish
+}
+
+scenario_setup_refuses_unknown_switches() {
+  local switches
+  prepare_run unknown-switch
+  set_desktop_state other 1
+  for switches in "/S /Bogus" "/S /NoActivte" "/S /CurentUser" "/S /CurrentUser /s"; do
+    wine "$setup_program" $switches
+    check "'$switches': exit code 2" test $? = 2
+    check "'$switches': nothing installed or changed" eval '[ -z "$(settings_shortcut)" ] && [ "$(desktop_state)" = "other 1" ]'
+  done
   finish
 }
 
@@ -826,6 +867,7 @@ case ${1:-} in
   *)
     . "$session/env" || exit 1
     declare -F "scenario_$1" >/dev/null || { echo "no scenario '$1'"; exit 2; }
+    system32=$WINEPREFIX/drive_c/windows/system32
     xvfb_alive "$(cat "$session/xvfb.pid")" "$DISPLAY" || { echo "the session's Xvfb on $DISPLAY is gone"; exit 1; }
     "scenario_$1"
     ;;
