@@ -59,7 +59,9 @@ TEST(LatticeCopy, LatticesTakingTurnsEachAnimateAsIfAlone) {
       PutLatticeBack(copies[index]);
       EXPECT_NE(LatticeLayouts, layoutsBefore);
       ComputeFrame();
-      if (frame == Frames - 1) EXPECT_EQ(Picture(), alone[index]) << "lattice " << index;
+      if (frame == Frames - 1) {
+        EXPECT_EQ(Picture(), alone[index]) << "lattice " << index;
+      }
       CopyLatticeOut(copies[index]);
     }
   }
