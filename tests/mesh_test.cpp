@@ -97,18 +97,42 @@ TEST(DrawMesh, SplitsEvenRowsAlongOneDiagonalAndOddRowsAlongTheOther) {
     }
 }
 
-TEST(DrawMesh, EmitsEveryTriangleCounterClockwiseWithItsOwnNormal) {
+TEST(DrawMesh, EmitsEveryTriangleCounterClockwiseWithANormalTowardsTheViewer) {
   for (auto [width, height, rows] : {std::tuple{1920, 1080, 100}, {300, 600, 50}, {133, 100, 50}}) {
     for (const Triangle& t : RecordFrame(width, height, rows)) {
       const auto& a = t.vertices[0].arguments;
       const auto& b = t.vertices[1].arguments;
       const auto& c = t.vertices[2].arguments;
       ASSERT_GT((b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]), 0);
-      const Vector3 n = TriangleNormal({float(a[0]), float(a[1]), float(a[2])}, {float(b[0]), float(b[1]), float(b[2])},
-                                       {float(c[0]), float(c[1]), float(c[2])});
-      ASSERT_EQ(t.normal.arguments, (std::vector<double>{n.x, n.y, n.z}));
-      ASSERT_GT(n.z, 0);
+      ASSERT_GT(t.normal.arguments[2], 0);
     }
+  }
+}
+
+TEST(DrawMesh, EmitsEachTriangleWithItsOwnNormal) {
+  ScreenWidth = 400, ScreenHeight = 300;
+  SetRandomSeed(10);
+  BuildSeededLattice(6);
+  // Nodes (row, column): (0,0) A, (0,1) B, (1,0) C, (1,1) D, (2,0) E, (2,1) F.
+  const float nodes[3][2][3] = {{{0, 0, 0}, {2, 0, 1}}, {{1, 3, 2}, {3, 3, 0}}, {{0, 6, 1}, {2, 6, 3}}};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 2; ++j) GridX[i][j] = nodes[i][j][0], GridY[i][j] = nodes[i][j][1], Relief[i][j] = nodes[i][j][2];
+  RecordedGlCalls().clear();
+  DrawMesh();
+  // (b - a) x (c - a) worked out by hand; the odd row's cell starts at triangle 2 * ColCount = 16.
+  const struct {
+    size_t triangle;
+    std::vector<double> normal;
+  } cases[] = {
+      {0, {6, -6, 6}},   // A D C: (3,3,0) x (1,3,2) = (3*2-0*3, 0*1-3*2, 3*3-3*1)
+      {1, {-3, 3, 6}},   // A B D: (2,0,1) x (3,3,0) = (0*0-1*3, 1*3-2*0, 2*3-0*3)
+      {16, {-6, -8, 6}}, // D F E: (-1,3,3) x (-3,3,1) = (3*1-3*3, 3*-3-(-1)*1, -1*3-3*-3)
+      {17, {6, 4, 6}},   // C D E: (2,0,-2) x (-1,3,-1) = (0*-1-(-2)*3, -2*-1-2*-1, 2*3-0*-1)
+  };
+  for (const auto& c : cases) {
+    const GlCall& call = RecordedGlCalls()[3 + 7 * c.triangle];
+    ASSERT_EQ(call.name, "glNormal3fv");
+    EXPECT_EQ(call.arguments, c.normal) << "triangle " << c.triangle;
   }
 }
 

@@ -1,5 +1,6 @@
-# Sourced by the scripts beside it, before they change folder: a script's help is its opening
-# comment, and an argument it does not take is refused rather than guessed at.
+# Sourced by the scripts beside it and docs/pictures.sh, before they change folder: a script's
+# help is its opening comment, and an argument it does not take is refused rather than guessed at.
+script_name=$(basename "$(dirname "$(realpath "$0")")")/${0##*/}  # as its help names it: scripts/soak
 answer_help() {  # the script's arguments: -h or --help among them prints the help and ends it
   local argument
   for argument in "$@"; do
@@ -10,7 +11,12 @@ answer_help() {  # the script's arguments: -h or --help among them prints the he
 refuse() {  # an argument the script does not take ("" for one missing), and what it takes
   local what="unknown argument '$1'"
   [ -n "$1" ] || what="an argument is missing"
-  echo "scripts/${0##*/}: $what; $2 (scripts/${0##*/} --help says more)" >&2
+  echo "$script_name: $what; $2 ($script_name --help says more)" >&2
+  exit 2
+}
+
+refuse_value() {  # the name of what the script takes, the value given, and what it accepts
+  echo "$script_name: $1 must be $3, not '$2' ($script_name --help says more)" >&2
   exit 2
 }
 
