@@ -250,9 +250,9 @@ scenario_daemon() {
   home=$work/home
   local prefix=$home/prefix
   "$cmake" --install "$build" --prefix "$prefix" --strip >/dev/null
-  check "the install holds the hack, its entry, description and manual page, and nothing else" \
-    test "$(cd "$prefix" && find . -type f | sort | tr '\n' ' ')" = \
-    "./libexec/xscreensaver/vellumir ./share/applications/screensavers/vellumir.desktop ./share/man/man6/vellumir.6x ./share/xscreensaver/config/vellumir.xml "
+  check "the install holds the hack, its entry, description and manual page, the Wayland saver and its page, and nothing else" \
+    test "$(cd "$prefix" && find . -type f | LC_ALL=C sort | tr '\n' ' ')" = \
+    "./bin/vellumir-wayland ./libexec/xscreensaver/vellumir ./share/applications/screensavers/vellumir.desktop ./share/man/man6/vellumir-wayland.6 ./share/man/man6/vellumir.6x ./share/xscreensaver/config/vellumir.xml "
   hacks=$prefix/libexec/xscreensaver
   check "the installed hack is stripped" bash -c "! readelf -S '$hacks/vellumir' | grep -qF .symtab"
   cat >"$home/.xscreensaver" <<SETTINGS
