@@ -33,8 +33,8 @@ inline FixedTermStore FixedTerms;
 
 namespace {
 
-// Moves between float memory and double lanes, rounds lanes to float precision, and rounds the
-// low end of an interval while clearing the lanes whose high end rounds elsewhere, with the
+// Moves between float memory and double lanes, rounds lanes to float precision, and clears the
+// lanes of a mask where the two ends of an interval round to different floats, with the
 // processor's own conversions (round to nearest even, as the x87 stores; NaN is never alike).
 // Each kernel's file defines it for its own set: a packager's -march may enable wider sets in
 // every file, so the compiler's macros cannot tell which kernel is being built.
@@ -124,8 +124,10 @@ template <class Arch, class Mode, int W>
       }
       const Batch low = xsimd::fnma(v.error[q], Batch(1 + 0x1p-10), v.value[q]);
       const Batch high = xsimd::fma(v.error[q], Batch(1 + 0x1p-10), v.value[q]);
-      // Where the lane is kept, its value rounds as both ends do.
-      stored.value[q] = Lanes::RoundAlike(low, high, kept[q]);
+      // Where the lane is kept, its value rounds as both ends do. Rounding the value itself
+      // keeps the error bounds off the values' chain of dependent steps.
+      Lanes::KeepWhereAlike(low, high, kept[q]);
+      stored.value[q] = Lanes::Round(v.value[q]);
     });
     stored.narrow = stored.exact = true;
     return stored;
