@@ -2,7 +2,9 @@
 // drawing half through Mesa's offscreen renderer.
 #include <GL/osmesa.h>
 #include <benchmark/benchmark.h>
+#include <cpuid.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,20 @@ void DrawHalf(benchmark::State& state) {
   OSMesaDestroyContext(context);
 }
 
+// The processor's vendor, family and model as its manuals number them, so that figures name the
+// processor they came from.
+std::string ProcessorName() {
+  unsigned eax, ebx, ecx, edx;
+  if (!__get_cpuid(0, &eax, &ebx, &ecx, &edx)) return "unknown";
+  char vendor[13] = {};
+  std::memcpy(vendor, &ebx, 4), std::memcpy(vendor + 4, &edx, 4), std::memcpy(vendor + 8, &ecx, 4);
+  __get_cpuid(1, &eax, &ebx, &ecx, &edx);
+  unsigned family = (eax >> 8) & 0xF, model = (eax >> 4) & 0xF;
+  if (family == 0xF) family += (eax >> 20) & 0xFF;
+  if (family == 6 || family >= 0xF) model |= ((eax >> 16) & 0xF) << 4;
+  return std::string(vendor) + ", family " + std::to_string(family) + ", model " + std::to_string(model);
+}
+
 }  // namespace
 
 BENCHMARK(DrawHalf)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -73,6 +89,12 @@ int main(int argc, char** argv) {
       const std::string name = (set.empty() ? "ComputeHalfExact/" : "ComputeHalfFast/" + set + "/") + std::to_string(mode);
       benchmark::RegisterBenchmark(name.c_str(), ComputeHalf, mode, set)->Unit(benchmark::kMillisecond);
     }
+  benchmark::AddCustomContext("processor", ProcessorName());
+  benchmark::AddCustomContext("fast path kernels", [&] {
+    std::string names;
+    for (const std::string& set : FastInstructionSets()) names += (names.empty() ? "" : ", ") + set;
+    return names + " (the saver runs " + FastInstructionSet() + ")";
+  }());
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

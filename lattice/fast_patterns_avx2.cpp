@@ -9,11 +9,9 @@ struct FloatLanes<xsimd::avx2> {
   static Batch Load(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
   static void Store(float* p, const Batch& v) { _mm_storeu_ps(p, _mm256_cvtpd_ps(v)); }
   static Batch Round(const Batch& v) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(v)); }
-  static Batch RoundAlike(const Batch& low, const Batch& high, xsimd::batch_bool<double, xsimd::avx2>& alike) {
-    const __m128 rounded = _mm256_cvtpd_ps(low);
-    const __m128 same = _mm_cmpeq_ps(rounded, _mm256_cvtpd_ps(high));
+  static void KeepWhereAlike(const Batch& low, const Batch& high, xsimd::batch_bool<double, xsimd::avx2>& alike) {
+    const __m128 same = _mm_cmpeq_ps(_mm256_cvtpd_ps(low), _mm256_cvtpd_ps(high));
     alike = alike & xsimd::batch_bool<double, xsimd::avx2>(_mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_castps_si128(same))));
-    return _mm256_cvtps_pd(rounded);
   }
 };
 

@@ -7,6 +7,7 @@
 #include <xsimd/xsimd.hpp>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "lattice/bounded.h"
 #include "lattice/fast_patterns.h"
@@ -14,10 +15,26 @@
 #include "lattice/lattice.h"
 #include "lattice/patterns.h"
 
+// The terms of each node that no frame changes: its seeds, its seed log term unless the frame
+// enters it, the first step's sines, and whether the guard kept the node so far; node by node in
+// the lattice's order, for the kernel, mode and layout that filled them. One store for every
+// kernel, and plain data, so no code compiled for one set can stand in for another's. It holds a
+// hundred rows of the widest lattice; a larger lattice computes these terms every frame.
+constexpr int32_t FixedTermNodes = (100 + 1) * MaxCols;
+
+struct FixedTermStore {
+  const void* owner;
+  uint32_t layouts;
+  int32_t rows, cols;
+  float seedX[FixedTermNodes], seedY[FixedTermNodes], seedLog[FixedTermNodes], kept[FixedTermNodes];
+  double sineValue[2][FixedTermNodes], sineError[2][FixedTermNodes];
+};
+inline FixedTermStore FixedTerms;
+
 namespace {
 
-// Moves between float memory and double lanes, rounds lanes to float precision, and rounds the
-// low end of an interval while clearing the lanes whose high end rounds elsewhere, with the
+// Moves between float memory and double lanes, rounds lanes to float precision, and clears the
+// lanes of a mask where the two ends of an interval round to different floats, with the
 // processor's own conversions (round to nearest even, as the x87 stores; NaN is never alike).
 // Each kernel's file defines it for its own set: a packager's -march may enable wider sets in
 // every file, so the compiler's macros cannot tell which kernel is being built.
@@ -78,11 +95,16 @@ Batch FoldLanes(Batch v) {
   return v;
 }
 
+// Whether a call computes the nodes' fixed terms, computes and keeps them, or takes them kept.
+enum class FixedTermUse { Compute, Fill, Reuse };
+
 // Computes the nodes j .. j + NodesPerCall<Arch, W> - 1 of row i; hands every node the guard
 // rejects to the extended evaluation. Returns how many it handed over.
 template <class Arch, class Mode, int W>
-int ComputeNodes(int32_t mode, int32_t i, int32_t j, const FrameTerms<Number<Arch, W>>& frame,
-                 const FrameTerms<Extended>& exactFrame) {
+[[gnu::flatten]] int ComputeNodes(int32_t mode, int32_t i, int32_t j, FixedTermUse fixed,
+                                  const FrameTerms<Number<Arch, W>>& frame, const FrameTerms<Extended>& exactFrame) {
+  static_assert(Mode::SineCount == 0 || !Mode::SeedLogFollowsFrame,
+                "the first step's sines are kept across frames, so no term they read may follow the frame");
   using Batch = xsimd::batch<double, Arch>;
   using Lanes = FloatLanes<Arch>;
   using Kept = xsimd::batch_bool<double, Arch>;
@@ -102,16 +124,54 @@ int ComputeNodes(int32_t mode, int32_t i, int32_t j, const FrameTerms<Number<Arc
       }
       const Batch low = xsimd::fnma(v.error[q], Batch(1 + 0x1p-10), v.value[q]);
       const Batch high = xsimd::fma(v.error[q], Batch(1 + 0x1p-10), v.value[q]);
-      // Where the lane is kept, its value rounds as both ends do.
-      stored.value[q] = Lanes::RoundAlike(low, high, kept[q]);
+      // Where the lane is kept, its value rounds as both ends do. Rounding the value itself
+      // keeps the error bounds off the values' chain of dependent steps.
+      Lanes::KeepWhereAlike(low, high, kept[q]);
+      stored.value[q] = Lanes::Round(v.value[q]);
     });
     stored.narrow = stored.exact = true;
     return stored;
   };
 
   NodeTerms<Number<Arch, W>> n;
+  StepSines<Number<Arch, W>> firstSines;
+  const int32_t node = i * (ColCount + 1) + j;
+  if (fixed == FixedTermUse::Reuse) {
+    n.x[1] = LoadNodes<Arch, W>(&FixedTerms.seedX[node]);
+    n.y[1] = LoadNodes<Arch, W>(&FixedTerms.seedY[node]);
+    if (!Mode::SeedLogFollowsFrame) n.l[1] = LoadNodes<Arch, W>(&FixedTerms.seedLog[node]);
+    for (int s = 0; s < Mode::SineCount; ++s) {
+      Number<Arch, W>& sine = s == 0 ? firstSines.first : firstSines.second;
+      EachBatch<W>([&](int q) {
+        sine.value[q] = Batch::load_unaligned(&FixedTerms.sineValue[s][node + q * Batch::size]);
+        sine.error[q] = Batch::load_unaligned(&FixedTerms.sineError[s][node + q * Batch::size]);
+      });
+      sine.narrow = sine.exact = false;
+    }
+    EachBatch<W>([&](int q) { kept[q] = Lanes::Load(&FixedTerms.kept[node + q * Batch::size]) != Batch(0); });
+  } else {
+    ComputeSeeds<Mode>(LoadNodes<Arch, W>(&GridX[i][j]), LoadNodes<Arch, W>(&GridY[i][j]), n, store);
+    if (!Mode::SeedLogFollowsFrame) ComputeSeedLog<Mode>(frame, n, store);
+    firstSines = Mode::Sines(n, 1);
+  }
+  if (fixed == FixedTermUse::Fill) {
+    StoreNodes<Arch, W>(&FixedTerms.seedX[node], n.x[1]);
+    StoreNodes<Arch, W>(&FixedTerms.seedY[node], n.y[1]);
+    if (!Mode::SeedLogFollowsFrame) StoreNodes<Arch, W>(&FixedTerms.seedLog[node], n.l[1]);
+    for (int s = 0; s < Mode::SineCount; ++s) {
+      const Number<Arch, W>& sine = s == 0 ? firstSines.first : firstSines.second;
+      EachBatch<W>([&](int q) {
+        sine.value[q].store_unaligned(&FixedTerms.sineValue[s][node + q * Batch::size]);
+        sine.error[q].store_unaligned(&FixedTerms.sineError[s][node + q * Batch::size]);
+      });
+    }
+    EachBatch<W>([&](int q) {
+      Lanes::Store(&FixedTerms.kept[node + q * Batch::size], xsimd::select(kept[q], Batch(1), Batch(0)));
+    });
+  }
+  if (Mode::SeedLogFollowsFrame) ComputeSeedLog<Mode>(frame, n, store);
   Number<Arch, W> channels[3];
-  ComputeNodeTerms<Mode>(LoadNodes<Arch, W>(&GridX[i][j]), LoadNodes<Arch, W>(&GridY[i][j]), frame, n, channels, store);
+  ComputeSteps<Mode>(firstSines, frame, n, channels, store);
   for (Number<Arch, W>& channel : channels)
     EachBatch<W>([&](int q) {
       kept[q] = kept[q] & (xsimd::abs(channel.value[q]) < Batch(FoldLimit));
@@ -142,6 +202,15 @@ int ComputeRows(int32_t mode, const FrameTerms<Extended>& exactFrame) {
   constexpr int Nodes = NodesPerCall<Arch>;
   const auto frame = BroadcastFrame<Arch, Width>(exactFrame);
   const int32_t nodes = ColCount + 1;
+  // Which kernel and mode filled the fixed terms: this function's own object.
+  static char owner;
+  FixedTermUse fixed = FixedTermUse::Compute;
+  if (RowCount >= 0 && (RowCount + 1) * nodes <= FixedTermNodes) {
+    const bool same = FixedTerms.owner == &owner && FixedTerms.layouts == LatticeLayouts && FixedTerms.rows == RowCount &&
+                      FixedTerms.cols == ColCount;
+    fixed = same ? FixedTermUse::Reuse : FixedTermUse::Fill;
+    FixedTerms.owner = &owner, FixedTerms.layouts = LatticeLayouts, FixedTerms.rows = RowCount, FixedTerms.cols = ColCount;
+  }
   int handed = 0;
   for (int32_t i = 0; i <= RowCount; ++i) {
     if (nodes < Nodes) {
@@ -152,7 +221,7 @@ int ComputeRows(int32_t mode, const FrameTerms<Extended>& exactFrame) {
     // The last call of a row overlaps the one before rather than reading past the row; the
     // nodes it computes twice come out the same both times.
     for (int32_t start = 0; start < nodes; start += Nodes)
-      handed += ComputeNodes<Arch, Mode, Width>(mode, i, std::min(start, nodes - Nodes), frame, exactFrame);
+      handed += ComputeNodes<Arch, Mode, Width>(mode, i, std::min(start, nodes - Nodes), fixed, frame, exactFrame);
   }
   return handed;
 }

@@ -11,11 +11,9 @@ struct FloatLanes<xsimd::sse2> {
   }
   static void Store(float* p, const Batch& v) { _mm_storel_pi(reinterpret_cast<__m64*>(p), _mm_cvtpd_ps(v)); }
   static Batch Round(const Batch& v) { return _mm_cvtps_pd(_mm_cvtpd_ps(v)); }
-  static Batch RoundAlike(const Batch& low, const Batch& high, xsimd::batch_bool<double, xsimd::sse2>& alike) {
-    const __m128 rounded = _mm_cvtpd_ps(low);
-    const __m128 same = _mm_cmpeq_ps(rounded, _mm_cvtpd_ps(high));
+  static void KeepWhereAlike(const Batch& low, const Batch& high, xsimd::batch_bool<double, xsimd::sse2>& alike) {
+    const __m128 same = _mm_cmpeq_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
     alike = alike & xsimd::batch_bool<double, xsimd::sse2>(_mm_castps_pd(_mm_unpacklo_ps(same, same)));
-    return _mm_cvtps_pd(rounded);
   }
 };
 

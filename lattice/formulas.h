@@ -28,8 +28,16 @@ struct NodeTerms {
   T x[5], y[5], l[5];
 };
 
+// The sines a step takes of the node's earlier values (modes 1 and 4), apart from the step
+// itself: those of the first step depend on the node alone, so the fast path keeps them.
+template <class T>
+struct StepSines {
+  T first, second;
+};
+
 struct Mode1 {
   static constexpr Extended Epsilon = 1e-7L;
+  static constexpr bool SeedLogFollowsFrame = false;
   template <class T>
   static T SeedX(const T& gridX) { return Abs(gridX) * Exact<T>(5); }
   template <class T>
@@ -38,9 +46,12 @@ struct Mode1 {
   static T SeedLog(const NodeTerms<T>& n, const FrameTerms<T>&) {
     return Ln(Square(n.x[1]) * Square(n.y[1]) + Decimal<T>(1e-7L));
   }
+  static constexpr int SineCount = 1;
   template <class T>
-  static void Step(const NodeTerms<T>& n, int k, const FrameTerms<T>& f, T& x, T& y) {
-    const T s = Abs(Sine(n.l[k]));
+  static StepSines<T> Sines(const NodeTerms<T>& n, int k) { return {Abs(Sine(n.l[k])), {}}; }
+  template <class T>
+  static void Step(const NodeTerms<T>& n, int k, const FrameTerms<T>& f, const StepSines<T>& sines, T& x, T& y) {
+    const T& s = sines.first;
     x = n.x[k] / ((Exact<T>(1) - s / Exact<T>(3)) + f.phaseC / Exact<T>(12)) + f.offsetX;
     y = n.y[k] / (s / Exact<T>(3) + Exact<T>(1)) + f.offsetY;
   }
@@ -50,6 +61,7 @@ struct Mode1 {
 
 struct Mode2 {
   static constexpr Extended Epsilon = 0.001L;
+  static constexpr bool SeedLogFollowsFrame = false;
   template <class T>
   static T SeedX(const T& gridX) { return Exact<T>(2) * gridX; }
   template <class T>
@@ -58,8 +70,11 @@ struct Mode2 {
   static T SeedLog(const NodeTerms<T>& n, const FrameTerms<T>&) {
     return SquareRoot(Square(n.x[1]) * Square(n.y[1]) + Decimal<T>(0.01L));
   }
+  static constexpr int SineCount = 0;
   template <class T>
-  static void Step(const NodeTerms<T>& n, int k, const FrameTerms<T>& f, T& x, T& y) {
+  static StepSines<T> Sines(const NodeTerms<T>&, int) { return {}; }
+  template <class T>
+  static void Step(const NodeTerms<T>& n, int k, const FrameTerms<T>& f, const StepSines<T>&, T& x, T& y) {
     x = n.x[k] / (Square(Square(n.y[k]) + n.x[k]) + n.l[1]) + f.offsetX;
     y = n.y[k] / (Square(Square(n.x[k]) + n.y[k]) + n.l[1]) + f.offsetY;
   }
@@ -69,6 +84,7 @@ struct Mode2 {
 
 struct Mode3 {
   static constexpr Extended Epsilon = 0.001L;
+  static constexpr bool SeedLogFollowsFrame = true;
   template <class T>
   static T SeedX(const T& gridX) { return Abs(gridX); }
   template <class T>
@@ -77,8 +93,11 @@ struct Mode3 {
   static T SeedLog(const NodeTerms<T>& n, const FrameTerms<T>& f) {
     return f.seedLogFactor * Ln(Abs(n.x[1]) * Abs(n.y[1]) + Decimal<T>(0.01L));
   }
+  static constexpr int SineCount = 0;
   template <class T>
-  static void Step(const NodeTerms<T>& n, int k, const FrameTerms<T>& f, T& x, T& y) {
+  static StepSines<T> Sines(const NodeTerms<T>&, int) { return {}; }
+  template <class T>
+  static void Step(const NodeTerms<T>& n, int k, const FrameTerms<T>& f, const StepSines<T>&, T& x, T& y) {
     x = n.x[k] / (Square(Square(n.y[k]) + n.x[1]) + n.l[1]) + f.offsetX;
     y = n.y[k] / (Square(Square(n.x[k]) + n.y[1]) + n.l[1]) + f.offsetY;
   }
@@ -88,6 +107,7 @@ struct Mode3 {
 
 struct Mode4 {
   static constexpr Extended Epsilon = 0.001L;
+  static constexpr bool SeedLogFollowsFrame = false;
   template <class T>
   static T SeedX(const T& gridX) { return Exact<T>(2) * gridX; }
   template <class T>
@@ -96,10 +116,13 @@ struct Mode4 {
   static T SeedLog(const NodeTerms<T>& n, const FrameTerms<T>&) {
     return Decimal<T>(0.3L) * Ln(Square(n.x[1]) + Square(n.y[1]) + Decimal<T>(0.1L));
   }
+  static constexpr int SineCount = 2;
   template <class T>
-  static void Step(const NodeTerms<T>& n, int k, const FrameTerms<T>& f, T& x, T& y) {
-    x = f.offsetX - Sine(n.x[k]) / (Abs(n.l[k]) + Decimal<T>(0.3L));
-    y = f.offsetY - Sine(n.y[k]) / (Abs(n.l[k]) + Decimal<T>(0.3L));
+  static StepSines<T> Sines(const NodeTerms<T>& n, int k) { return {Sine(n.x[k]), Sine(n.y[k])}; }
+  template <class T>
+  static void Step(const NodeTerms<T>& n, int k, const FrameTerms<T>& f, const StepSines<T>& sines, T& x, T& y) {
+    x = f.offsetX - sines.first / (Abs(n.l[k]) + Decimal<T>(0.3L));
+    y = f.offsetY - sines.second / (Abs(n.l[k]) + Decimal<T>(0.3L));
   }
   template <class T>
   static T StepLog(const T& x, const T& y) { return Decimal<T>(0.2L) * Ln(Square(x) + Square(y) + Decimal<T>(0.01L)); }
@@ -107,6 +130,7 @@ struct Mode4 {
 
 struct Mode5 {
   static constexpr Extended Epsilon = 0.00001L;
+  static constexpr bool SeedLogFollowsFrame = false;
   template <class T>
   static T SeedX(const T& gridX) { return SquareRoot(Exact<T>(5) * Abs(gridX) + Decimal<T>(0.0001L)); }
   template <class T>
@@ -115,8 +139,11 @@ struct Mode5 {
   static T SeedLog(const NodeTerms<T>& n, const FrameTerms<T>&) {
     return Decimal<T>(0.2L) * Ln(Square(n.x[1]) + Square(n.y[1]) + Decimal<T>(0.01L));
   }
+  static constexpr int SineCount = 0;
   template <class T>
-  static void Step(const NodeTerms<T>& n, int k, const FrameTerms<T>& f, T& x, T& y) {
+  static StepSines<T> Sines(const NodeTerms<T>&, int) { return {}; }
+  template <class T>
+  static void Step(const NodeTerms<T>& n, int k, const FrameTerms<T>& f, const StepSines<T>&, T& x, T& y) {
     x = n.x[k] / (Square(n.x[1]) + n.l[1] + Square(n.l[k]) + Decimal<T>(0.01L)) + f.offsetX;
     y = n.y[k] / (Square(Square(n.x[k]) + n.y[1]) + n.l[1] + Decimal<T>(0.01L)) + f.offsetY;
   }
@@ -124,23 +151,41 @@ struct Mode5 {
   static T StepLog(const T& x, const T& y) { return Decimal<T>(0.3L) * Ln(Square(x) + Square(y) + Decimal<T>(0.001L)); }
 };
 
-// The shared per-node pipeline: seeds, three steps, then the channels red, green, blue from the
-// last, middle and first step. `store` rounds a formula's result to float as it is stored.
+// The seeds of one node, then its seed log term. `store` rounds a formula's result to float as
+// it is stored.
 template <class Mode, class T, class Store>
-void ComputeNodeTerms(const T& gridX, const T& gridY, const FrameTerms<T>& frame, NodeTerms<T>& n, T (&channels)[3],
-                      Store&& store) {
+void ComputeSeeds(const T& gridX, const T& gridY, NodeTerms<T>& n, Store&& store) {
   n.x[1] = store(Mode::SeedX(gridX));
   n.y[1] = store(Mode::SeedY(gridY));
+}
+template <class Mode, class T, class Store>
+void ComputeSeedLog(const FrameTerms<T>& frame, NodeTerms<T>& n, Store&& store) {
   n.l[1] = store(Mode::SeedLog(n, frame));
+}
+
+// The three steps from the seeds, given the first step's sines, then the channels red, green,
+// blue from the last, middle and first step.
+template <class Mode, class T, class Store>
+void ComputeSteps(const StepSines<T>& firstSines, const FrameTerms<T>& frame, NodeTerms<T>& n, T (&channels)[3],
+                  Store&& store) {
   for (int k = 1; k <= 3; ++k) {
     T x, y;
-    Mode::Step(n, k, frame, x, y);
+    Mode::Step(n, k, frame, k == 1 ? firstSines : Mode::Sines(n, k), x, y);
     n.x[k + 1] = store(x);
     n.y[k + 1] = store(y);
     n.l[k + 1] = store(Mode::StepLog(n.x[k + 1], n.y[k + 1]));
   }
   for (int channel = 0; channel < 3; ++channel)
     channels[channel] = store(SquareRoot(Abs(n.l[4 - channel]) + Decimal<T>(Mode::Epsilon)));
+}
+
+// The shared per-node pipeline: seeds, three steps, channels.
+template <class Mode, class T, class Store>
+void ComputeNodeTerms(const T& gridX, const T& gridY, const FrameTerms<T>& frame, NodeTerms<T>& n, T (&channels)[3],
+                      Store&& store) {
+  ComputeSeeds<Mode>(gridX, gridY, n, store);
+  ComputeSeedLog<Mode>(frame, n, store);
+  ComputeSteps<Mode>(Mode::Sines(n, 1), frame, n, channels, store);
 }
 
 // A node's height from its folded channels and its jitter.

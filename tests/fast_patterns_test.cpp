@@ -74,6 +74,35 @@ TEST(FastPatterns, GiveTheExtendedBitsOnEveryInstructionSetModeSizeSeedAndFrame)
   }
 }
 
+// The fast path keeps each node's fixed terms across frames: whatever they depend on changes
+// here between two frames, and the next frame must still give the extended bits.
+TEST(FastPatterns, RecomputeTheKeptTermsWhenTheLatticeModeOrInstructionSetChanges) {
+  const std::vector<std::string> sets = FastInstructionSets();
+  enum Layout { Kept, Built, Mirrored };  // Mirrored: the same counts, every GridX negated
+  const struct Change {
+    const char* what;
+    Layout layout;
+    int32_t rows, mode;
+    const std::string& set;
+  } changes[] = {{"first frame", Built, 100, 1, sets.front()},     {"mode", Kept, 100, 4, sets.front()},
+                 {"grid, same counts", Mirrored, 100, 4, sets.front()}, {"rows", Built, 50, 4, sets.front()},
+                 {"instruction set", Kept, 50, 4, sets.back()},    {"first set again", Kept, 50, 4, sets.front()}};
+  InstructionSetScope restore;
+  ScreenWidth = 1920, ScreenHeight = 1080;
+  for (const Change& change : changes) {
+    ASSERT_TRUE(UseFastInstructionSet(change.set));
+    if (change.layout == Built) SetRandomSeed(7), BuildSeededLattice(change.rows);
+    if (change.layout == Mirrored) {
+      for (int32_t i = 0; i <= RowCount; ++i)
+        for (int32_t j = 0; j <= ColCount; ++j) GridX[i][j] = -GridX[i][j];
+      ++LatticeLayouts;
+    }
+    PatternMode = change.mode;
+    AdvancePhases();
+    EXPECT_EQ(FirstDifference(ComputeCurrentFrame(false), ComputeCurrentFrame(true)), -1) << change.what;
+  }
+}
+
 TEST(FastPatterns, ReproduceTheWorkedExamplesOnAFullRow) {
   struct Case {
     int mode;
@@ -87,6 +116,7 @@ TEST(FastPatterns, ReproduceTheWorkedExamplesOnAFullRow) {
   for (const Case& c : cases) {
     RowCount = 0, ColCount = 63;  // wide enough for every instruction set's batches
     for (int32_t j = 0; j <= ColCount; ++j) GridX[0][j] = c.gridX, GridY[0][j] = c.gridY, Jitter[0][j] = 0;
+    ++LatticeLayouts;
     PhaseA = c.phaseA, PhaseB = c.phaseB, PhaseC = c.phaseC;
     PatternMode = c.mode;
     ComputePattern();
@@ -117,6 +147,7 @@ TEST(FastPatterns, HandNodesOnARoundingBoundaryToTheExtendedEvaluation) {
     ASSERT_TRUE(UseFastInstructionSet(set));
     RowCount = 0, ColCount = 63;
     for (int32_t j = 0; j <= ColCount; ++j) GridX[0][j] = boundary, GridY[0][j] = 0, Jitter[0][j] = 0;
+    ++LatticeLayouts;
     PhaseA = 1.1f, PhaseB = 2.2f, PhaseC = 3.3f;
     PatternMode = 4;
     const Frame fast = ComputeCurrentFrame(false);
@@ -141,6 +172,7 @@ TEST(FastPatterns, CarryInfinitiesNaNsAndSubnormalsLikeTheExtendedEvaluation) {
           GridY[i][j] = extremes[(i + j / 16) % 16];
           Jitter[i][j] = 0;
         }
+      ++LatticeLayouts;
       PhaseA = 0.7f, PhaseB = 5.9f, PhaseC = 2.4f;
       PatternMode = mode;
       const Frame fast = ComputeCurrentFrame(false);
