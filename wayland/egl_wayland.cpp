@@ -34,11 +34,11 @@ bool StartEgl(wl_display* display, EglDrawing& egl, std::string& error) {
     return false;
   }
   const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_WINDOW_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                     EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_DEPTH_SIZE, 16,
+                                     EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
                                      EGL_NONE};
   EGLint configCount = 0;
   if (!eglChooseConfig(egl.display, configAttributes, &egl.config, 1, &configCount) || configCount < 1) {
-    error = "EGL has no OpenGL window configuration with 8-bit colour and a depth buffer" +
+    error = "EGL has no OpenGL window configuration with 8-bit colour" +
             std::string(installDrivers);
     return false;
   }

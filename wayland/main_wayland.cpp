@@ -18,6 +18,7 @@
 #include "common/end_by_signal.h"
 #include "common/hack_options.h"
 #include "common/quote.h"
+#include "common/renderer_memory.h"
 #include "lattice/extended.h"
 #include "lattice/window_lattice.h"
 #include "scene/gl.h"
@@ -108,7 +109,8 @@ bool PrepareOutput(Screens& screens, Output& output, const HackOptions& options)
 Ending DrawOutput(Screens& screens, Output& output, const HackOptions& options, FrameCounter* counter, int64_t now) {
   if (!PrepareOutput(screens, output, options)) return Ending::Failed;
   ComputeFrame();
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  // The scene tests no depth: the colour is all there is to clear.
+  glClear(GL_COLOR_BUFFER_BIT);
   DrawMeshArrays();
   // Asked before the swap, whose commit carries it.
   RequestFrameCallback(output);
@@ -246,6 +248,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const int stopSignals = BlockStopSignals();
+  KeepRendererMemory();
   Screens screens;
   screens.delayMicroseconds = options.delayMicroseconds;
   screens.display = wl_display_connect(nullptr);

@@ -4,7 +4,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <malloc.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 
 #include "common/end_by_signal.h"
 #include "common/hack_options.h"
+#include "common/renderer_memory.h"
 #include "lattice/extended.h"
 #include "scene/gl.h"
 #include "scene/mesh.h"
@@ -165,11 +165,7 @@ int main(int argc, char** argv) {
   }
 
   const sigset_t waitMask = BlockStopSignals();
-  // Mesa's software renderer takes megabytes for each frame's triangles and frees them when the
-  // frame is drawn; the C library would give them back to the system every time, only for every
-  // page to fault in again, zeroed, in the next frame. Keep them.
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  KeepRendererMemory();
   DrawingWindow drawing;
   if (!OpenDrawingWindow(options, drawing, error)) {
     std::fprintf(stderr, "vellumir: %s\n", error.c_str());
