@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "x11/hack_options.h"
+#include "common/hack_options.h"
 
 struct DrawingWindow {
   Display* display = nullptr;

@@ -13,14 +13,7 @@ constexpr int FirstGlyph = 32, GlyphCount = 95;
 
 }  // namespace
 
-int64_t Microseconds(clockid_t clock) {
-  timespec now;
-  clock_gettime(clock, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
-}
-
-FrameRate::FrameRate(Display* display)
-    : display_(display), start_(Microseconds(CLOCK_MONOTONIC)), startCpu_(Microseconds(CLOCK_PROCESS_CPUTIME_ID)) {
+FrameRate::FrameRate(Display* display) : display_(display) {
   font_ = XLoadQueryFont(display, "fixed");
   if (!font_) return;
   listBase_ = glGenLists(GlyphCount);
@@ -35,20 +28,9 @@ void FrameRate::Release() {
 }
 
 void FrameRate::CountAndShow() {
-  ++frames_;
-  const int64_t now = Microseconds(CLOCK_MONOTONIC);
-  if (now - start_ >= 1'000'000) {
-    const int64_t cpu = Microseconds(CLOCK_PROCESS_CPUTIME_ID);
-    char line[96];
-    std::snprintf(line, sizeof line, "%.1f frames per second, %.2f ms CPU per frame", frames_ * 1e6 / (now - start_),
-                  (cpu - startCpu_) / 1e3 / frames_);
-    std::fprintf(stderr, "vellumir: %s\n", line);
-    text_ = line;
-    start_ = now;
-    startCpu_ = cpu;
-    frames_ = 0;
-  }
-  if (!font_ || text_.empty()) return;
+  counter_.Count();
+  const std::string& text = counter_.Text();
+  if (!font_ || text.empty()) return;
 
   // Pixel coordinates over the scene's viewport, unlit, then everything back as the mesh
   // expects it.
@@ -62,14 +44,14 @@ void FrameRate::CountAndShow() {
   glPushMatrix();
   glLoadIdentity();
   // White on a black box: readable over any colour of the mesh, which is never black.
-  const int length = static_cast<int>(text_.size());
+  const int length = static_cast<int>(text.size());
   const int top = ScreenHeight - 4, baseline = top - 4 - font_->ascent;
   glColor3f(0, 0, 0);
-  glRecti(4, baseline - font_->descent - 4, 12 + XTextWidth(font_, text_.data(), length), top);
+  glRecti(4, baseline - font_->descent - 4, 12 + XTextWidth(font_, text.data(), length), top);
   glColor3f(1, 1, 1);
   // Glyph by glyph from its own position: Mesa's glyph lists do not move on over a blank.
   int x = 8;
-  for (const char glyph : text_) {
+  for (const char glyph : text) {
     glRasterPos2i(x, baseline);
     glCallList(listBase_ + static_cast<unsigned char>(glyph) - FirstGlyph);
     x += XTextWidth(font_, &glyph, 1);

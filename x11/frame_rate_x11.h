@@ -1,14 +1,10 @@
-// "Show frame rate": frames per second and CPU time per frame, once a second on stderr and on
-// every frame in the window's top-left corner.
+// "Show frame rate" in the hack: the figures once a second on stderr and on every frame in the
+// window's top-left corner, in the X core font.
 #pragma once
 
 #include <X11/Xlib.h>
 
-#include <cstdint>
-#include <ctime>
-#include <string>
-
-int64_t Microseconds(clockid_t clock);
+#include "common/frame_rate.h"
 
 class FrameRate {
  public:
@@ -26,6 +22,5 @@ class FrameRate {
   Display* display_;
   XFontStruct* font_ = nullptr;
   unsigned listBase_ = 0;
-  std::string text_;  // none until the first second is over
-  int64_t start_, startCpu_, frames_ = 0;
+  FrameCounter counter_{"vellumir"};
 };

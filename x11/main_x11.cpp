@@ -14,13 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "common/end_by_signal.h"
+#include "common/hack_options.h"
 #include "lattice/extended.h"
 #include "scene/gl.h"
 #include "scene/mesh.h"
 #include "scene/scene.h"
 #include "x11/drawing_window_x11.h"
 #include "x11/frame_rate_x11.h"
-#include "x11/hack_options.h"
 #include "lattice/window_lattice.h"
 
 namespace {
@@ -46,17 +47,6 @@ sigset_t BlockStopSignals() {
   sigdelset(&waitMask, SIGTERM);
   sigdelset(&waitMask, SIGINT);
   return waitMask;
-}
-
-// Dies by the signal, so whoever sent it sees the hack ended by it.
-[[noreturn]] void EndBySignal(int signal) {
-  std::signal(signal, SIG_DFL);
-  sigset_t only;
-  sigemptyset(&only);
-  sigaddset(&only, signal);
-  sigprocmask(SIG_UNBLOCK, &only, nullptr);
-  std::raise(signal);
-  std::_Exit(128 + signal);
 }
 
 enum class Ending { Running, Quit, WindowGone, Failed };

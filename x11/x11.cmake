@@ -2,11 +2,8 @@
 find_package(X11 REQUIRED)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
 
-add_library(vellumir_x11_logic STATIC x11/hack_options.cpp)
-target_link_libraries(vellumir_x11_logic PUBLIC vellumir_animation)
-
 add_executable(vellumir x11/main_x11.cpp x11/drawing_window_x11.cpp x11/frame_rate_x11.cpp)
-target_link_libraries(vellumir PRIVATE vellumir_x11_logic X11::X11 OpenGL::GLX OpenGL::OpenGL)
+target_link_libraries(vellumir PRIVATE vellumir_hack_logic vellumir_animation X11::X11 OpenGL::GLX OpenGL::OpenGL)
 target_compile_definitions(vellumir PRIVATE VELLUMIR_VERSION="${PROJECT_VERSION}")
 
 include(GNUInstallDirs)

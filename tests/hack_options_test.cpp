@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "x11/hack_options.h"
+#include "common/hack_options.h"
 
 namespace {
 
@@ -108,4 +108,41 @@ TEST(ParseHackOptions, HelpAndVersionWinOverWhatFollows) {
     std::string error;
     EXPECT_EQ(ParseHackOptions({"--root", option, "--bogus"}, nullptr, options, error), outcome) << option;
   }
+}
+
+TEST(ParseWaylandOptions, TakesTheSharedOptionsAndIdleButNoXWindows) {
+  struct Case {
+    std::vector<std::string> arguments;
+    ParseOutcome outcome;
+    std::optional<int64_t> idle;
+    int32_t rows;
+  } const cases[] = {
+      {{}, ParseOutcome::Run, std::nullopt, 100},
+      {{"--idle", "300", "-rows", "50"}, ParseOutcome::Run, 300, 50},
+      {{"-idle", "1"}, ParseOutcome::Run, 1, 100},
+      {{"--idle", "86400"}, ParseOutcome::Run, 86400, 100},
+      {{"--idle", "0"}, ParseOutcome::Fail, std::nullopt, 100},
+      {{"--idle", "86401"}, ParseOutcome::Fail, std::nullopt, 100},
+      {{"--idle", "5s"}, ParseOutcome::Fail, std::nullopt, 100},
+      {{"--idle"}, ParseOutcome::Fail, std::nullopt, 100},
+      {{"--root"}, ParseOutcome::Fail, std::nullopt, 100},
+      {{"--window"}, ParseOutcome::Fail, std::nullopt, 100},
+      {{"--window-id", "7"}, ParseOutcome::Fail, std::nullopt, 100},
+      {{"--rows", "601"}, ParseOutcome::Fail, std::nullopt, 100},
+      {{"--idle", "5", "--help"}, ParseOutcome::ShowHelp, 5, 100},
+  };
+  for (const Case& c : cases) {
+    HackOptions options;
+    std::string error;
+    const std::string label = ::testing::PrintToString(c.arguments);
+    EXPECT_EQ(ParseWaylandOptions(c.arguments, options, error), c.outcome) << label;
+    EXPECT_EQ(error.empty(), c.outcome != ParseOutcome::Fail) << label;
+    if (c.outcome == ParseOutcome::Fail) continue;
+    EXPECT_EQ(options.idleSeconds, c.idle) << label;
+    EXPECT_EQ(options.rows, c.rows) << label;
+  }
+  // The hack has no idle watch of its own: XScreenSaver's daemon does that.
+  HackOptions options;
+  std::string error;
+  EXPECT_EQ(ParseHackOptions({"--idle", "5"}, nullptr, options, error), ParseOutcome::Fail);
 }

@@ -1,5 +1,6 @@
-// The hack's command line, by XScreenSaver's conventions, kept free of X types so it can be
-// tested without a display.
+// The command line of the hack and of the Wayland saver, by XScreenSaver's conventions: one
+// parser, so both front ends spell and check their shared options alike. Free of X and Wayland
+// types so it can be tested without a display.
 #pragma once
 
 #include <cstdint>
@@ -20,19 +21,25 @@ struct HackOptions {
   bool showFps = false;
   std::optional<int32_t> mode;  // none: drawn at random, as on Windows
   int32_t rows = 100;
+  std::optional<int64_t> idleSeconds;  // Wayland only; none: cover the screens at once
 };
 
 constexpr int64_t MaxDelayMicroseconds = 10'000'000;
+constexpr int64_t MaxIdleSeconds = 86'400;
 
 enum class ParseOutcome { Run, ShowHelp, ShowVersion, Fail };
 
 extern const char HackUsage[];
+extern const char WaylandUsage[];
 
-// Fills `options` from the arguments after the program name. `screensaverWindow` is the value
-// of XSCREENSAVER_WINDOW (null when unset), which names the window for --root. On Fail,
+// Fills `options` from the hack's arguments after the program name. `screensaverWindow` is the
+// value of XSCREENSAVER_WINDOW (null when unset), which names the window for --root. On Fail,
 // `error` holds one line naming the problem.
 ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const char* screensaverWindow,
                               HackOptions& options, std::string& error);
+
+// The same for the Wayland saver: the hack's options without the X windows, plus --idle.
+ParseOutcome ParseWaylandOptions(const std::vector<std::string>& arguments, HackOptions& options, std::string& error);
 
 // An X window id in decimal or with a 0x prefix; none for 0, signs, blanks, trailing text or
 // values beyond 32 bits.

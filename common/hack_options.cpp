@@ -1,4 +1,4 @@
-#include "x11/hack_options.h"
+#include "common/hack_options.h"
 
 #include "common/digits.h"
 #include "common/quote.h"
@@ -18,6 +18,22 @@ const char HackUsage[] =
     "  --version         print the version and exit\n"
     "Single and double dashes are the same.\n";
 
+const char WaylandUsage[] =
+    "usage: vellumir-wayland [--idle SECONDS] [--delay MICROSECONDS] [--fps] [--mode 1..5]\n"
+    "                        [--rows 1..600] [--help | -h] [--version]\n"
+    "  --idle N          stay in the background and cover every screen after N seconds\n"
+    "                    without input, every time, until a signal ends it (default: cover\n"
+    "                    them at once)\n"
+    "  --delay N         microseconds from one animation step to the next (default 30000)\n"
+    "  --fps             print frames per second (all screens together) and CPU time per\n"
+    "                    frame on stderr once a second\n"
+    "  --mode M          pattern mode 1 to 5 (default: one at random)\n"
+    "  --rows N          rows of cells (default 100)\n"
+    "  --help, -h        print this and exit\n"
+    "  --version         print the version and exit\n"
+    "A key, a button, a touch or a pointer movement of more than 30 pixels ends it.\n"
+    "Single and double dashes are the same.\n";
+
 std::optional<uint32_t> ParseWindowId(const std::string& text) {
   const bool hexadecimal = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   const auto value = hexadecimal ? ParseDigits(text.substr(2), 16, UINT32_MAX) : ParseDigits(text, 10, UINT32_MAX);
@@ -25,29 +41,40 @@ std::optional<uint32_t> ParseWindowId(const std::string& text) {
   return static_cast<uint32_t>(*value);
 }
 
-ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const char* screensaverWindow,
-                              HackOptions& options, std::string& error) {
+namespace {
+
+enum class FrontEnd { X11Hack, Wayland };
+
+// The X windows the hack's arguments named, for ParseHackOptions to choose from.
+struct WindowChoice {
   bool root = false, ownWindow = false;
   std::optional<uint32_t> givenWindow;
+};
+
+ParseOutcome ParseArguments(const std::vector<std::string>& arguments, FrontEnd frontEnd, HackOptions& options,
+                            WindowChoice& windows, std::string& error) {
+  const bool x11 = frontEnd == FrontEnd::X11Hack;
   for (size_t index = 0; index < arguments.size(); ++index) {
     const std::string& argument = arguments[index];
     // XScreenSaver's hacks have always taken -root as well as --root.
     const std::string name = argument.rfind("--", 0) == 0 ? argument.substr(1) : argument;
     if (name == "-help" || name == "-h") return ParseOutcome::ShowHelp;
     if (name == "-version") return ParseOutcome::ShowVersion;
-    if (name == "-root") {
-      root = true;
+    if (x11 && name == "-root") {
+      windows.root = true;
       continue;
     }
-    if (name == "-window") {
-      ownWindow = true;
+    if (x11 && name == "-window") {
+      windows.ownWindow = true;
       continue;
     }
     if (name == "-fps") {
       options.showFps = true;
       continue;
     }
-    if (name != "-window-id" && name != "-delay" && name != "-mode" && name != "-rows") {
+    const bool takesValue = name == "-delay" || name == "-mode" || name == "-rows" ||
+                            (x11 && name == "-window-id") || (!x11 && name == "-idle");
+    if (!takesValue) {
       error = "unknown option " + QuoteArgument(argument);
       return ParseOutcome::Fail;
     }
@@ -58,11 +85,18 @@ ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const c
     const std::string& value = arguments[++index];
     int64_t number = 0;
     if (name == "-window-id") {
-      givenWindow = ParseWindowId(value);
-      if (!givenWindow) {
+      windows.givenWindow = ParseWindowId(value);
+      if (!windows.givenWindow) {
         error = argument + " must be a window id in decimal or 0x hexadecimal, not " + QuoteArgument(value);
         return ParseOutcome::Fail;
       }
+    } else if (name == "-idle") {
+      if (!ParseWhole(value, 1, MaxIdleSeconds, number)) {
+        error = argument + " must be a whole number of seconds from 1 to " + std::to_string(MaxIdleSeconds) +
+                ", not " + QuoteArgument(value);
+        return ParseOutcome::Fail;
+      }
+      options.idleSeconds = number;
     } else if (name == "-delay") {
       if (!ParseWhole(value, 0, MaxDelayMicroseconds, number)) {
         error = argument + " must be a whole number of microseconds from 0 to " + std::to_string(MaxDelayMicroseconds) +
@@ -84,12 +118,22 @@ ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const c
       options.rows = static_cast<int32_t>(number);
     }
   }
+  return ParseOutcome::Run;
+}
+
+}  // namespace
+
+ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const char* screensaverWindow,
+                              HackOptions& options, std::string& error) {
+  WindowChoice windows;
+  const ParseOutcome outcome = ParseArguments(arguments, FrontEnd::X11Hack, options, windows, error);
+  if (outcome != ParseOutcome::Run) return outcome;
 
   // A named window always wins: the settings preview appends --window-id to the user's command.
-  if (givenWindow) {
+  if (windows.givenWindow) {
     options.target = DrawTarget::GivenWindow;
-    options.windowId = *givenWindow;
-  } else if (ownWindow || !root) {
+    options.windowId = *windows.givenWindow;
+  } else if (windows.ownWindow || !windows.root) {
     options.target = DrawTarget::OwnWindow;
   } else if (screensaverWindow && *screensaverWindow) {
     const auto daemonWindow = ParseWindowId(screensaverWindow);
@@ -104,4 +148,9 @@ ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const c
     options.target = DrawTarget::RootWindow;
   }
   return ParseOutcome::Run;
+}
+
+ParseOutcome ParseWaylandOptions(const std::vector<std::string>& arguments, HackOptions& options, std::string& error) {
+  WindowChoice unused;
+  return ParseArguments(arguments, FrontEnd::Wayland, options, unused, error);
 }

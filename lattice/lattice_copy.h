@@ -1,0 +1,26 @@
+// A lattice kept aside while another one occupies the module-level state, so one process can
+// animate several lattices of their own (the Wayland saver's one per screen) over the same
+// ComputeFrame.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "lattice/lattice.h"
+
+struct LatticeCopy {
+  // Only the used nodes, rows 0..RowCount by columns 0..ColCount, row after row: the channels
+  // and the relief are computed afresh by every frame, so only the layout is kept.
+  std::vector<float> gridX, gridY, jitter;
+  int32_t screenWidth = 0, screenHeight = 0;
+  int32_t rowCount = 0, colCount = 0, patternMode = 0;
+  float phases[3] = {}, drifts[3] = {};
+  uint32_t randomSeed = 0;
+};
+
+// Copies the current lattice and animation state, the random generator's seed included. The
+// copy's storage grows only when the lattice does, so a frame allocates nothing.
+void CopyLatticeOut(LatticeCopy& copy);
+
+// Makes the copy the current lattice again, and counts that as a new layout of the grid.
+void PutLatticeBack(const LatticeCopy& copy);

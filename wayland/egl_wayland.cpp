@@ -1,0 +1,78 @@
+#include "wayland/egl_wayland.h"
+
+#include <EGL/eglext.h>
+
+#include <cstdio>
+
+namespace {
+
+std::string EglErrorText(const char* call) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%s failed with 0x%04x", call, static_cast<unsigned>(eglGetError()));
+  return text;
+}
+
+}  // namespace
+
+bool StartEgl(wl_display* display, EglDrawing& egl, std::string& error) {
+  const char* const installDrivers = ": install Mesa's EGL and OpenGL drivers (libegl-mesa0, libgl1-mesa-dri)";
+  // EGL 1.5's entry point, reached through the extension's so that older loaders serve too.
+  const auto getPlatformDisplay =
+      reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+  if (getPlatformDisplay) egl.display = getPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, display, nullptr);
+  if (egl.display == EGL_NO_DISPLAY) {
+    error = "no EGL for Wayland displays" + std::string(installDrivers);
+    return false;
+  }
+  if (!eglInitialize(egl.display, nullptr, nullptr)) {
+    error = "EGL does not start on this Wayland display (" + EglErrorText("eglInitialize") + ")" + installDrivers;
+    egl.display = EGL_NO_DISPLAY;
+    return false;
+  }
+  if (!eglBindAPI(EGL_OPENGL_API)) {
+    error = "EGL offers no desktop OpenGL here" + std::string(installDrivers);
+    return false;
+  }
+  const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_WINDOW_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                     EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_DEPTH_SIZE, 16,
+                                     EGL_NONE};
+  EGLint configCount = 0;
+  if (!eglChooseConfig(egl.display, configAttributes, &egl.config, 1, &configCount) || configCount < 1) {
+    error = "EGL has no OpenGL window configuration with 8-bit colour and a depth buffer" +
+            std::string(installDrivers);
+    return false;
+  }
+  // The scene is fixed-function OpenGL 1.1: a compatibility profile.
+  const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT,
+                                      EGL_NONE};
+  egl.context = eglCreateContext(egl.display, egl.config, EGL_NO_CONTEXT, contextAttributes);
+  if (egl.context == EGL_NO_CONTEXT) {
+    error = "EGL made no OpenGL compatibility context (" + EglErrorText("eglCreateContext") + ")" + installDrivers;
+    return false;
+  }
+  return true;
+}
+
+void StopEgl(EglDrawing& egl) {
+  if (egl.display == EGL_NO_DISPLAY) return;
+  eglMakeCurrent(egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  if (egl.context != EGL_NO_CONTEXT) eglDestroyContext(egl.display, egl.context);
+  eglTerminate(egl.display);
+  egl = {};
+}
+
+EGLSurface CreateEglSurface(EglDrawing& egl, wl_egl_window* window) {
+  const EGLSurface surface =
+      eglCreateWindowSurface(egl.display, egl.config, reinterpret_cast<EGLNativeWindowType>(window), nullptr);
+  if (surface == EGL_NO_SURFACE) return surface;
+  // The swap interval belongs to the surface current at the call.
+  if (eglMakeCurrent(egl.display, surface, surface, egl.context)) eglSwapInterval(egl.display, 0);
+  return surface;
+}
+
+void DestroyEglSurface(EglDrawing& egl, EGLSurface surface) {
+  if (surface == EGL_NO_SURFACE) return;
+  if (eglGetCurrentSurface(EGL_DRAW) == surface)
+    eglMakeCurrent(egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  eglDestroySurface(egl.display, surface);
+}

@@ -1,0 +1,276 @@
+// vellumir-wayland: the animation on every screen of a Wayland desktop, at once or after the
+// user's idle time, until a key, a button, a touch, a pointer movement or a signal ends it.
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/frame_rate.h"
+#include "common/end_by_signal.h"
+#include "common/hack_options.h"
+#include "common/quote.h"
+#include "lattice/extended.h"
+#include "lattice/window_lattice.h"
+#include "scene/gl.h"
+#include "scene/mesh.h"
+#include "scene/scene.h"
+#include "wayland/idle_wayland.h"
+#include "wayland/screens_wayland.h"
+
+namespace {
+
+constexpr char Program[] = "vellumir-wayland";
+
+void Report(const std::string& line) { std::fprintf(stderr, "%s: %s\n", Program, line.c_str()); }
+
+// The stop signals are taken from a descriptor in the main loop, so one that comes while a
+// frame is drawn waits for it and none is lost between a test and the wait. Blocking them
+// before EGL starts also keeps them off the renderer's threads.
+int BlockStopSignals() {
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGTERM);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGHUP);
+  sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+  return signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+}
+
+std::string DescribeLostConnection(wl_display* display) {
+  const wl_interface* interface = nullptr;
+  uint32_t object = 0;
+  if (wl_display_get_error(display) == EPROTO) {
+    const uint32_t code = wl_display_get_protocol_error(display, &interface, &object);
+    return "the Wayland compositor ended the connection over protocol error " + std::to_string(code) + " on " +
+           (interface ? interface->name : "an unknown object");
+  }
+  return "the Wayland compositor went away";
+}
+
+enum class Ending { Running, Dismissed, Failed, LostConnection, Signalled };
+
+// Gives the output its buffer size and the animation state: its own lattice in the module-level
+// state, and the GL scene set up for it in the one context.
+bool PrepareOutput(Screens& screens, Output& output, const HackOptions& options) {
+  const BufferLayout layout =
+      ChooseBufferLayout(output.width, output.height, output.scale, output.viewport ? output.scale120 : 0);
+  if (!output.eglWindow) {
+    output.eglWindow = wl_egl_window_create(output.surface, layout.width, layout.height);
+    output.eglSurface = CreateEglSurface(screens.egl, output.eglWindow);
+    if (output.eglSurface == EGL_NO_SURFACE) {
+      Report("EGL made no surface to draw on (error " + std::to_string(eglGetError()) + ")");
+      return false;
+    }
+  } else if (layout.width != output.buffer.width || layout.height != output.buffer.height) {
+    wl_egl_window_resize(output.eglWindow, layout.width, layout.height, 0, 0);
+  }
+  if (layout.bufferScale != output.buffer.bufferScale) wl_surface_set_buffer_scale(output.surface, layout.bufferScale);
+  if (layout.viewport && (output.width != output.shownWidth || output.height != output.shownHeight)) {
+    wp_viewport_set_destination(output.viewport, output.width, output.height);
+    output.shownWidth = output.width;
+    output.shownHeight = output.height;
+  }
+  output.buffer = layout;
+  if (!eglMakeCurrent(screens.egl.display, output.eglSurface, output.eglSurface, screens.egl.context)) {
+    Report("EGL cannot draw on the surface (error " + std::to_string(eglGetError()) + ")");
+    return false;
+  }
+
+  if (screens.latticeOwner != &output) {
+    if (screens.latticeOwner) CopyLatticeOut(screens.latticeOwner->lattice);
+    if (output.latticeStarted) {
+      PutLatticeBack(output.lattice);
+    } else {
+      StartLattice(options.rows, layout.width, layout.height, options.mode);
+      output.latticeStarted = true;
+    }
+    screens.latticeOwner = &output;
+    screens.sceneOwner = nullptr;
+  }
+  if (FollowWindowSize(layout.width, layout.height) || screens.sceneOwner != &output) {
+    InitHackScene();
+    screens.sceneOwner = &output;
+  }
+  return true;
+}
+
+Ending DrawOutput(Screens& screens, Output& output, const HackOptions& options, FrameCounter* counter, int64_t now) {
+  if (!PrepareOutput(screens, output, options)) return Ending::Failed;
+  ComputeFrame();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  DrawMeshArrays();
+  // Asked before the swap, whose commit carries it.
+  RequestFrameCallback(output);
+  if (!eglSwapBuffers(screens.egl.display, output.eglSurface)) {
+    if (wl_display_get_error(screens.display)) return Ending::LostConnection;
+    Report("EGL could not show the frame (error " + std::to_string(eglGetError()) + ")");
+    return Ending::Failed;
+  }
+  output.pacing.TakeFrameSent(now);
+  if (counter) counter->Count();
+  return Ending::Running;
+}
+
+// Shows or hides the saver as the user and the idle watch ask. Returns whether it runs on.
+bool FollowUser(Screens& screens, IdleWatch* idle) {
+  if (screens.showing && screens.userActed) {
+    if (!idle) return false;
+    HideSaver(screens);
+  }
+  if (!idle) return true;
+  if (idle->change == IdleChange::Idle && !screens.showing) ShowSaver(screens);
+  if (idle->change == IdleChange::Active && screens.showing) HideSaver(screens);
+  idle->change = IdleChange::None;
+  return true;
+}
+
+// Draws the screens whose step is due, and returns how long the loop may sleep (-1: until
+// something happens).
+Ending DrawDueScreens(Screens& screens, const HackOptions& options, FrameCounter* counter, int64_t& wait) {
+  wait = -1;
+  for (const auto& output : screens.outputs) {
+    if (!output->surface || !output->configured) continue;
+    const int64_t now = Microseconds(CLOCK_MONOTONIC);
+    if (output->pacing.IsDue(now)) {
+      const Ending ending = DrawOutput(screens, *output, options, counter, now);
+      if (ending != Ending::Running) return ending;
+    }
+    const int64_t outputWait = output->pacing.WaitFrom(Microseconds(CLOCK_MONOTONIC));
+    if (outputWait >= 0 && (wait < 0 || outputWait < wait)) wait = outputWait;
+  }
+  return Ending::Running;
+}
+
+Ending RunSaver(Screens& screens, const HackOptions& options, IdleWatch* idle, int stopSignals, int& signal) {
+  std::optional<FrameCounter> counter;
+  if (options.showFps) counter.emplace(Program);
+  wl_display* display = screens.display;
+  for (;;) {
+    if (!FollowUser(screens, idle)) return Ending::Dismissed;
+    if (!CheckSurfacesKept(screens)) {
+      if (wl_display_get_error(display)) return Ending::LostConnection;
+      Report("the Wayland compositor closed the saver's surface");
+      return Ending::Failed;
+    }
+    int64_t wait = -1;
+    const Ending ending = DrawDueScreens(screens, options, counter ? &*counter : nullptr, wait);
+    if (ending != Ending::Running) return ending;
+
+    // Events already queued are handled before any sleep: they may end the saver or size a
+    // surface.
+    if (wl_display_prepare_read(display) != 0) {
+      if (wl_display_dispatch_pending(display) < 0) return Ending::LostConnection;
+      continue;
+    }
+    pollfd fds[3] = {{wl_display_get_fd(display), POLLIN, 0}, {stopSignals, POLLIN, 0}, {-1, 0, 0}};
+    if (wl_display_flush(display) < 0) {
+      if (errno != EAGAIN) {
+        wl_display_cancel_read(display);
+        return Ending::LostConnection;
+      }
+      fds[0].events |= POLLOUT;
+    }
+    int64_t busWait = -1;
+    if (idle && GetBusPoll(*idle, fds[2].fd, fds[2].events, busWait) && busWait >= 0)
+      wait = wait < 0 ? busWait : std::min(wait, busWait);
+    const timespec timeout{static_cast<time_t>(wait / 1'000'000), static_cast<long>(wait % 1'000'000 * 1000)};
+    if (ppoll(fds, 3, wait < 0 ? nullptr : &timeout, nullptr) < 0 && errno != EINTR) {
+      wl_display_cancel_read(display);
+      Report(std::string("waiting failed: ") + std::strerror(errno));
+      return Ending::Failed;
+    }
+    signalfd_siginfo stop;
+    if ((fds[1].revents & POLLIN) && read(stopSignals, &stop, sizeof stop) == sizeof stop) {
+      wl_display_cancel_read(display);
+      signal = static_cast<int>(stop.ssi_signo);
+      return Ending::Signalled;
+    }
+    if (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) {
+      if (wl_display_read_events(display) < 0) return Ending::LostConnection;
+    } else {
+      wl_display_cancel_read(display);
+    }
+    if (wl_display_dispatch_pending(display) < 0) return Ending::LostConnection;
+    if (fds[2].revents && !ProcessBus(*idle)) {
+      Report("the session bus went away, and with it GNOME's idle monitor");
+      return Ending::Failed;
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SetFloatingPointControl();
+  HackOptions options;
+  std::string error;
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  switch (ParseWaylandOptions(arguments, options, error)) {
+    case ParseOutcome::ShowHelp:
+      std::fputs(WaylandUsage, stdout);
+      return 0;
+    case ParseOutcome::ShowVersion:
+      std::puts("vellumir-wayland " VELLUMIR_VERSION);
+      return 0;
+    case ParseOutcome::Fail:
+      std::fprintf(stderr, "%s: %s\n%s", Program, error.c_str(), WaylandUsage);
+      return 1;
+    case ParseOutcome::Run:
+      break;
+  }
+
+  const char* socket = std::getenv("WAYLAND_DISPLAY");
+  if ((!socket || !*socket) && !std::getenv("WAYLAND_SOCKET")) {
+    Report("WAYLAND_DISPLAY is not set: run it inside a Wayland session, or set WAYLAND_DISPLAY to the "
+           "compositor's socket");
+    return 1;
+  }
+  const int stopSignals = BlockStopSignals();
+  Screens screens;
+  screens.delayMicroseconds = options.delayMicroseconds;
+  screens.display = wl_display_connect(nullptr);
+  if (!screens.display) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    Report("no Wayland compositor answers at WAYLAND_DISPLAY " + QuoteArgument(socket ? socket : "") +
+           " (XDG_RUNTIME_DIR " + QuoteArgument(runtime ? runtime : "") +
+           "): start the compositor first, or set WAYLAND_DISPLAY to its socket");
+    return 1;
+  }
+  if (!StartScreens(screens, error) || !StartEgl(screens.display, screens.egl, error)) {
+    Report(error);
+    return 1;
+  }
+  IdleWatch idle;
+  if (options.idleSeconds) {
+    if (!StartIdleWatch(screens, *options.idleSeconds, idle, error)) {
+      Report(error);
+      return 1;
+    }
+  } else {
+    ShowSaver(screens);
+  }
+
+  int signal = 0;
+  const Ending ending = RunSaver(screens, options, options.idleSeconds ? &idle : nullptr, stopSignals, signal);
+  if (ending == Ending::LostConnection) {
+    // Nothing is left to take down cleanly: the process's end frees it all.
+    Report(DescribeLostConnection(screens.display));
+    return 1;
+  }
+  HideSaver(screens);
+  StopIdleWatch(idle);
+  StopEgl(screens.egl);
+  StopScreens(screens);
+  wl_display_flush(screens.display);
+  wl_display_disconnect(screens.display);
+  if (ending == Ending::Signalled) EndBySignal(signal);
+  return ending == Ending::Dismissed ? 0 : 1;
+}
