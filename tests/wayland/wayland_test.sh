@@ -31,10 +31,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# setpriv executes the command itself, so $! is the program and its exit code comes back.
+# In the background (a subshell) it becomes the command, so $! is the program itself and its exit
+# code comes back: setpriv and env execute what they run.
 as_user() {
-  "${become_user[@]}" env -i HOME="$home" XDG_RUNTIME_DIR="$runtime" PATH=/usr/bin:/bin \
-    ${socket:+WAYLAND_DISPLAY=$socket} ${swaysock:+SWAYSOCK=$swaysock} ${bus:+DBUS_SESSION_BUS_ADDRESS=$bus} "$@"
+  local command=("${become_user[@]}" env -i HOME="$home" XDG_RUNTIME_DIR="$runtime" PATH=/usr/bin:/bin
+    ${socket:+WAYLAND_DISPLAY=$socket} ${swaysock:+SWAYSOCK=$swaysock} ${bus:+DBUS_SESSION_BUS_ADDRESS=$bus} "$@")
+  [ "$BASH_SUBSHELL" -gt 0 ] && exec "${command[@]}"
+  "${command[@]}"
 }
 
 start_sway() {  # configuration lines
@@ -80,7 +83,7 @@ wait_for_saver() {  # sets $code to its exit code, or to "running" if it outlast
 
 shot() {  # output file: a picture of that output
   if [ "$compositor" = sway ]; then
-    as_user grim -t ppm -o "$1" "$2" 2>/dev/null
+    as_user grim -t ppm -o "$1" - >"$2" 2>/dev/null
   else  # Weston's has one output, and its tool writes a file of its own naming in its folder
     rm -f "$shots"/*.png
     as_user sh -c "cd $shots && weston-screenshooter" >/dev/null 2>&1 && mv "$shots"/*.png "$2"
@@ -88,8 +91,9 @@ shot() {  # output file: a picture of that output
 }
 shows_covered() { shot "$1" "$2" && covered "$2"; }  # output file
 moving() {  # output: covered, and changing from one picture to the next
-  local first=$work/$1-first.ppm later=$work/$1-later.ppm
-  eventually shows_covered "$1" "$first" && eventually eval 'shows_covered "$1" "$later" && differs "$first" "$later"'
+  local output=$1 first=$work/$1-first.ppm later=$work/$1-later.ppm
+  eventually shows_covered "$output" "$first" &&
+    eventually eval 'shows_covered "$output" "$later" && differs "$first" "$later"'
 }
 
 pointer() {  # a command for the virtual pointer, which stays one device for the whole scenario
@@ -135,7 +139,7 @@ scenario_sway_input_ends_it() {
     launch
     eventually shows_covered HEADLESS-1 "$work/before.ppm"
     case $ending in
-      key) as_user wtype a ;;
+      key) as_user wtype -s 1000 a ;;  # time for the saver to take the new keyboard
       click) pointer click ;;
       *) local axis stay go
         read -r axis stay go <<<"$ending"
@@ -170,7 +174,7 @@ scenario_sway_idle() {
   launch --idle 2
   check "--idle 2: nothing drawn while the user is busy" stays_hidden sway_saver_drawn
   check "--idle 2: the saver after 2 idle seconds" eventually sway_saver_drawn
-  as_user wtype a
+  as_user wtype -s 1000 a
   check "--idle 2: a key ends the saver" eventually eval '! sway_saver_drawn'
   check "--idle 2: and it stays running" kill -0 "$saver_pid"
   check "--idle 2: the saver again after the next idle time" eventually sway_saver_drawn
