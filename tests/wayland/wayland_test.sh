@@ -5,7 +5,7 @@
 #   wayland_test.sh NAME PROGRAM VIRTUAL_POINTER HACK   runs scenario_NAME
 # Any build of the saver may be given as PROGRAM: a broken one must fail. Each scenario prints its
 # checks and exits non-zero when one fails, 77 when this machine cannot run it.
-set -u
+set -u; [ -n "${TRACE:-}" ] && set -x
 name=$1 hack=$4
 . "$(dirname "$0")/../harness.sh"
 work=$(mktemp -d)
@@ -89,7 +89,10 @@ shot() {  # output file: a picture of that output
     as_user sh -c "cd $shots && weston-screenshooter" >/dev/null 2>&1 && mv "$shots"/*.png "$2"
   fi
 }
-shows_covered() { shot "$1" "$2" && covered "$2"; }  # output file
+# An output with nothing on it is one uniform grey that is bright enough to pass for covered.
+shows_covered() {  # output file
+  shot "$1" "$2" && covered "$2" && [ "$(convert "$2" -format '%[fx:standard_deviation > 0.05]' info:)" = 1 ]
+}
 moving() {  # output: covered, and changing from one picture to the next
   local output=$1 first=$work/$1-first.ppm later=$work/$1-later.ppm
   eventually shows_covered "$output" "$first" &&
