@@ -5,7 +5,7 @@
 #   wayland_test.sh NAME PROGRAM VIRTUAL_POINTER HACK   runs scenario_NAME
 # Any build of the saver may be given as PROGRAM: a broken one must fail. Each scenario prints its
 # checks and exits non-zero when one fails, 77 when this machine cannot run it.
-set -u; [ -n "${TRACE:-}" ] && set -x
+set -u
 name=$1 hack=$4
 . "$(dirname "$0")/../harness.sh"
 work=$(mktemp -d)
@@ -86,7 +86,7 @@ shot() {  # output file: a picture of that output
     as_user grim -t ppm -o "$1" - >"$2" 2>/dev/null
   else  # Weston's has one output, and its tool writes a file of its own naming in its folder
     rm -f "$shots"/*.png
-    as_user sh -c "cd $shots && weston-screenshooter" >/dev/null 2>&1 && mv "$shots"/*.png "$2"
+    as_user sh -c "cd $shots && timeout 10 weston-screenshooter" >/dev/null 2>&1 && mv "$shots"/*.png "$2"
   fi
 }
 # An output with nothing on it is one uniform grey that is bright enough to pass for covered.
