@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The Wayland saver as its users' compositors meet it: sway (the layer shell), Weston and Mutter
-# (a full-screen toplevel), each run headless in a runtime folder of its own, by an unprivileged
-# user when we are root (sway refuses root).
-#   wayland_test.sh NAME PROGRAM VIRTUAL_POINTER HACK   runs scenario_NAME
-# Any build of the saver may be given as PROGRAM: a broken one must fail. Each scenario prints its
-# checks and exits non-zero when one fails, 77 when this machine cannot run it.
+# The Wayland saver under sway (the layer shell), Weston and Mutter (a full-screen toplevel), run
+# headless in a runtime folder of their own, as nobody when we are root (sway refuses root).
+#   wayland_test.sh NAME PROGRAM VIRTUAL_POINTER HACK   runs scenario_NAME (PROGRAM: any build)
+# Each scenario prints its checks and exits non-zero when one fails, 77 when it cannot run here.
 set -u
 name=$1 hack=$4
 . "$(dirname "$0")/../harness.sh"
@@ -17,8 +15,7 @@ if [ "$(id -u)" = 0 ]; then
   chown nobody: "$runtime" "$home" "$shots"
   become_user=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups --)
 fi
-# The build folder may be one that user cannot enter.
-program=$work/vellumir-wayland virtual_pointer=$work/virtual_pointer
+program=$work/vellumir-wayland virtual_pointer=$work/virtual_pointer  # nobody may not enter the build
 cp "$2" "$program" && cp "$3" "$virtual_pointer"
 socket= swaysock= bus= compositor= pointer=
 
@@ -26,8 +23,7 @@ socket= swaysock= bus= compositor= pointer=
 cleanup() {
   [ -n "$pointer" ] && exec {pointer}>&-
   kill -KILL $(processes_with "XDG_RUNTIME_DIR=$runtime") ${xvfb_pid:-} 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
+  wait 2>/dev/null; rm -rf "$work"
 }
 trap cleanup EXIT
 
@@ -56,29 +52,24 @@ start_weston() {  # options
   socket=weston-test
   as_user weston --backend=headless-backend.so --use-pixman --width=640 --height=480 --socket=$socket \
     --debug "$@" </dev/null >"$work/weston.log" 2>&1 &
-  compositor=weston compositor_pid=$!
-  eventually test -S "$runtime/$socket"
+  compositor=weston compositor_pid=$! && eventually test -S "$runtime/$socket"
 }
 
 start_mutter() {  # its session bus address goes to a file, for the clients that use it
   socket=mutter-test
   as_user dbus-run-session -- sh -c "echo \"\$DBUS_SESSION_BUS_ADDRESS\" >$runtime/bus; exec mutter --headless \
     --wayland --no-x11 --virtual-monitor 640x480 --wayland-display $socket" </dev/null >"$work/mutter.log" 2>&1 &
-  compositor=mutter compositor_pid=$!
-  eventually test -S "$runtime/$socket" && bus=$(cat "$runtime/bus")
+  compositor=mutter compositor_pid=$! && eventually test -S "$runtime/$socket" && bus=$(cat "$runtime/bus")
 }
 
 launch() {  # arguments: runs the saver, with its protocol traced when $trace is set
   saver_log=$work/saver-$RANDOM.log
-  as_user ${trace:+WAYLAND_DEBUG=client} "$program" "$@" </dev/null >"$saver_log" 2>&1 &
-  saver_pid=$!
+  as_user ${trace:+WAYLAND_DEBUG=client} "$program" "$@" </dev/null >"$saver_log" 2>&1 & saver_pid=$!
 }
 saver_ended() { ! kill -0 "$saver_pid" 2>/dev/null; }
 wait_for_saver() {  # sets $code to its exit code, or to "running" if it outlasts the patience
   code=running
-  eventually saver_ended || return
-  wait "$saver_pid"
-  code=$?
+  eventually saver_ended && { wait "$saver_pid"; code=$?; }
 }
 
 shot() {  # output file: a picture of that output
@@ -133,25 +124,24 @@ scenario_sway_outputs() {
   check "two outputs from the start: both covered and moving" eval 'moving HEADLESS-1 && moving HEADLESS-2'
 }
 
-# Each ending on a saver of its own; a movement first goes 30 pixels, which must not end it.
+# Each ending on a saver of its own. A movement goes from where the pointer first stood over it
+# (320, 240) to 30 pixels away on one axis, which must not end it, then to 31.
 scenario_sway_input_ends_it() {
   start_sway "output HEADLESS-1 resolution 640x480"
   local ending
-  for ending in key click "x 30 31" "y -30 -31"; do
+  for ending in key click "350 240 351 240" "320 210 320 209"; do
     pointer to 320 240 640 480
     launch
     eventually shows_covered HEADLESS-1 "$work/before.ppm"
     case $ending in
       key) as_user wtype -s 1000 a ;;  # time for the saver to take the new keyboard
       click) pointer click ;;
-      *) local axis stay go
-        read -r axis stay go <<<"$ending"
-        pointer to 320 240 640 480  # where it first stands over the saver
-        [ "$axis" = x ] && pointer to $((320 + stay)) 240 640 480 || pointer to 320 $((240 + stay)) 640 480
+      *) local x y far_x far_y
+        read -r x y far_x far_y <<<"$ending"
+        pointer to 320 240 640 480 && pointer to "$x" "$y" 640 480
         # Frames drawn after the movement come after the saver took it in.
-        check "$axis by $stay: it keeps drawing" moving HEADLESS-1
-        check "$axis by $stay: it keeps running" kill -0 "$saver_pid"
-        [ "$axis" = x ] && pointer to $((320 + go)) 240 640 480 || pointer to 320 $((240 + go)) 640 480 ;;
+        check "to $x, $y: it keeps drawing, and running" eval 'moving HEADLESS-1 && kill -0 "$saver_pid"'
+        pointer to "$far_x" "$far_y" 640 480 ;;
     esac
     wait_for_saver
     check "'$ending' ends it with exit code 0" test "$code" = 0
@@ -187,7 +177,7 @@ sway_saver_drawn() { shows_covered HEADLESS-1 "$work/idle.ppm"; }
 stays_hidden() {  # drawn-test: five seconds of input; the saver may not show meanwhile
   local round
   for round in $(seq 10); do
-    if [ "$compositor" = sway ]; then pointer by 1 0; pointer by -1 0; else mutter_key; fi
+    if [ "$compositor" = sway ]; then pointer to 1 1 640 480; pointer to 2 2 640 480; else mutter_key; fi
     ! "$1" || return 1
     sleep 0.5
   done
@@ -216,8 +206,7 @@ detail() { convert "$1" \( +clone -roll "$2" \) -compose difference -composite -
 
 # Weston puts its outputs to sleep after the idle time and withholds frame callbacks meanwhile.
 scenario_weston_toplevel_and_sleep() {
-  start_weston --idle-time=12
-  launch
+  start_weston --idle-time=12 && launch
   check "Weston: the toplevel covers the output and moves" moving weston
   local drawing asleep
   drawing=$(cpu_ticks_over 2)
@@ -233,8 +222,7 @@ scenario_weston_toplevel_and_sleep() {
 }
 cpu_ticks_over() {  # seconds: the saver's CPU time over that many seconds, in clock ticks
   local before
-  before=$(awk '{ print $14 + $15 }' "/proc/$saver_pid/stat")
-  sleep "$1"
+  before=$(awk '{ print $14 + $15 }' "/proc/$saver_pid/stat") && sleep "$1"
   echo $(($(awk '{ print $14 + $15 }' "/proc/$saver_pid/stat") - before))
 }
 
@@ -248,9 +236,7 @@ scenario_mutter_toplevel_and_idle() {
      requests "set_title(\"Vellumir\")" >/dev/null'
   check "Mutter: its buffer covers the 640 x 480 monitor" eventually eval \
     'test "$(last_buffer_after set_fullscreen)" = 640x480'
-  kill -TERM "$saver_pid"
-  wait_for_saver
-
+  kill -TERM "$saver_pid" && wait_for_saver
   trace=1 launch --idle 2
   check "--idle 2: no surface while the user is busy" stays_hidden mutter_saver_drawn
   check "--idle 2: the saver after 2 idle seconds" eventually mutter_saver_drawn
@@ -260,14 +246,13 @@ scenario_mutter_toplevel_and_idle() {
 }
 mutter_saver_drawn() { [ "$(requests get_toplevel)" -ge 1 ]; }
 
-mutter_key() {  # presses and releases Shift through a remote desktop session
+mutter_key() {  # presses and releases Shift through a remote desktop session of its own
   as_user /usr/bin/python3 -c 'from gi.repository import Gio, GLib
 bus, name = Gio.bus_get_sync(Gio.BusType.SESSION), "org.gnome.Mutter.RemoteDesktop"
-call = lambda path, method, args=None, reply=None: bus.call_sync(name, path, name + (path != "/org/gnome/Mutter/RemoteDesktop") * ".Session", method, args, reply and GLib.VariantType(reply), 0, -1, None)
-session = call("/org/gnome/Mutter/RemoteDesktop", "CreateSession", None, "(o)").unpack()[0]
-call(session, "Start")
-for pressed in True, False: call(session, "NotifyKeyboardKeycode", GLib.Variant("(ub)", (42, pressed)))
-call(session, "Stop")'
+call = lambda path, interface, method, args=None: bus.call_sync(name, path, interface, method, args, None, 0, -1, None)
+session = call("/org/gnome/Mutter/RemoteDesktop", name, "CreateSession").unpack()[0]
+for method, args in ("Start", None), *(("NotifyKeyboardKeycode", GLib.Variant("(ub)", (42, p))) for p in (True, False)), ("Stop", None):
+  call(session, name + ".Session", method, args)'
 }
 
 # --- dispatch ------------------------------------------------------------------------------
