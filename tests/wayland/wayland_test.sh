@@ -17,11 +17,12 @@ if [ "$(id -u)" = 0 ]; then
 fi
 program=$work/vellumir-wayland virtual_pointer=$work/virtual_pointer  # nobody may not enter the build
 cp "$2" "$program" && cp "$3" "$virtual_pointer"
-socket= swaysock= bus= compositor= pointer=
+socket= swaysock= bus= compositor= pointer= keyboard=
 
 # Everything of this run carries its runtime folder, so that is how it is found and ended.
 cleanup() {
   [ -n "$pointer" ] && exec {pointer}>&-
+  [ -n "$keyboard" ] && exec {keyboard}>&-
   kill -KILL $(processes_with "XDG_RUNTIME_DIR=$runtime") ${xvfb_pid:-} 2>/dev/null
   wait 2>/dev/null; rm -rf "$work"
 }
@@ -240,19 +241,23 @@ scenario_mutter_toplevel_and_idle() {
   trace=1 launch --idle 2
   check "--idle 2: no surface while the user is busy" stays_hidden mutter_saver_drawn
   check "--idle 2: the saver after 2 idle seconds" eventually mutter_saver_drawn
-  mutter_key
+  eventually grep -q 'wl_keyboard@[0-9]*\.enter(' "$saver_log" && mutter_key  # once the keys go to it
   check "--idle 2: a key ends the saver" eventually eval 'requests "xdg_toplevel@[0-9]*\.destroy()" >/dev/null'
   check "--idle 2: the saver again after the next idle time" eventually eval '[ "$(requests get_toplevel)" -ge 2 ]'
 }
 mutter_saver_drawn() { [ "$(requests get_toplevel)" -ge 1 ]; }
 
-mutter_key() {  # presses and releases Shift through a remote desktop session of its own
-  as_user /usr/bin/python3 -c 'from gi.repository import Gio, GLib
+# Shift through Mutter's remote desktop: one session, so one keyboard, for the whole scenario.
+mutter_key() {
+  [ -n "$keyboard" ] || exec {keyboard}> >(as_user /usr/bin/python3 -c 'import sys
+from gi.repository import Gio, GLib
 bus, name = Gio.bus_get_sync(Gio.BusType.SESSION), "org.gnome.Mutter.RemoteDesktop"
 call = lambda path, interface, method, args=None: bus.call_sync(name, path, interface, method, args, None, 0, -1, None)
 session = call("/org/gnome/Mutter/RemoteDesktop", name, "CreateSession").unpack()[0]
-for method, args in ("Start", None), *(("NotifyKeyboardKeycode", GLib.Variant("(ub)", (42, p))) for p in (True, False)), ("Stop", None):
-  call(session, name + ".Session", method, args)'
+call(session, name + ".Session", "Start")
+for line in sys.stdin:
+  for pressed in True, False: call(session, name + ".Session", "NotifyKeyboardKeycode", GLib.Variant("(ub)", (42, pressed)))')
+  echo >&"$keyboard"
 }
 
 # --- dispatch ------------------------------------------------------------------------------
