@@ -55,3 +55,27 @@ TEST(ChooseBufferLayout, FollowsTheIntegerOrFractionalScale) {
     EXPECT_EQ(layout.viewport, c.expected.viewport) << c.width;
   }
 }
+
+TEST(PointerOrigin, EndsTheSaverBeyondThirtyPixelsOrOnAnotherSurface) {
+  const int first = 0, second = 0;
+  struct Position {
+    const void* surface;
+    int32_t x, y;
+    bool ends;
+  } const positions[] = {
+      {&first, 100, 200, false},  // where it first stood
+      {&first, 130, 170, false},
+      {&first, 70, 230, false},
+      {&first, 131, 200, true},   // measured from the first position, not the last
+      {&first, 100, 169, true},
+      {&first, 100, 200, false},
+      {&second, 100, 200, true},  // over another screen's surface
+  };
+  PointerOrigin origin;
+  for (const Position& position : positions)
+    EXPECT_EQ(origin.TakePosition(position.surface, position.x, position.y), position.ends) << position.x << "," << position.y;
+  // Showing the saver again forgets the old position.
+  origin.Forget();
+  EXPECT_FALSE(origin.TakePosition(&second, 0, 0));
+  EXPECT_TRUE(origin.TakePosition(&second, 0, 31));
+}

@@ -8,19 +8,21 @@ constexpr char MonitorService[] = "org.gnome.Mutter.IdleMonitor";
 constexpr char MonitorPath[] = "/org/gnome/Mutter/IdleMonitor/Core";
 constexpr char MonitorInterface[] = "org.gnome.Mutter.IdleMonitor";
 
-void NotifyIdle(void* data, ext_idle_notification_v1*) { static_cast<IdleWatch*>(data)->change = IdleChange::Idle; }
-void NotifyResumed(void* data, ext_idle_notification_v1*) {
+// The same events from either protocol.
+template <typename Notification>
+void TakeIdle(void* data, Notification*) {
+  static_cast<IdleWatch*>(data)->change = IdleChange::Idle;
+}
+
+template <typename Notification>
+void TakeResumed(void* data, Notification*) {
   static_cast<IdleWatch*>(data)->change = IdleChange::Active;
 }
 
-const ext_idle_notification_v1_listener NotificationListener = {NotifyIdle, NotifyResumed};
-
-void KdeIdle(void* data, org_kde_kwin_idle_timeout*) { static_cast<IdleWatch*>(data)->change = IdleChange::Idle; }
-void KdeResumed(void* data, org_kde_kwin_idle_timeout*) {
-  static_cast<IdleWatch*>(data)->change = IdleChange::Active;
-}
-
-const org_kde_kwin_idle_timeout_listener KdeTimeoutListener = {KdeIdle, KdeResumed};
+const ext_idle_notification_v1_listener NotificationListener = {TakeIdle<ext_idle_notification_v1>,
+                                                                TakeResumed<ext_idle_notification_v1>};
+const org_kde_kwin_idle_timeout_listener KdeTimeoutListener = {TakeIdle<org_kde_kwin_idle_timeout>,
+                                                               TakeResumed<org_kde_kwin_idle_timeout>};
 
 // The monitor's watch fires each time the idle time reaches its interval; the end of idle
 // shows as input on the saver's own surfaces.
@@ -41,8 +43,10 @@ bool StartBusWatch(int64_t seconds, IdleWatch& watch) {
   sd_bus_error error = SD_BUS_ERROR_NULL;
   sd_bus_message* reply = nullptr;
   const bool watching =
-      sd_bus_match_signal(watch.bus, nullptr, MonitorService, MonitorPath, MonitorInterface, "WatchFired",
-                          TakeWatchFired, &watch) >= 0 &&
+      // Matched on any sender: the signal comes from the monitor's unique name, which sd-bus
+      // does not hold against the well-known one.
+      sd_bus_match_signal(watch.bus, nullptr, nullptr, MonitorPath, MonitorInterface, "WatchFired", TakeWatchFired,
+                          &watch) >= 0 &&
       sd_bus_call_method(watch.bus, MonitorService, MonitorPath, MonitorInterface, "AddIdleWatch", &error, &reply,
                          "t", static_cast<uint64_t>(seconds) * 1000) >= 0 &&
       sd_bus_message_read(reply, "u", &watch.busWatchId) >= 0;
@@ -98,6 +102,7 @@ bool GetBusPoll(IdleWatch& watch, int& fd, short& events, int64_t& timeoutMicros
 }
 
 bool ProcessBus(IdleWatch& watch) {
+  if (!watch.bus) return true;
   int result;
   while ((result = sd_bus_process(watch.bus, nullptr)) > 0) {
   }

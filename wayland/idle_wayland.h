@@ -27,5 +27,5 @@ void StopIdleWatch(IdleWatch& watch);
 // The session bus's file descriptor, events and deadline for the main loop's poll, when the
 // watch is on the bus; false otherwise.
 bool GetBusPoll(IdleWatch& watch, int& fd, short& events, int64_t& timeoutMicroseconds);
-// Handles whatever the session bus sent. False when the bus is gone.
+// Handles whatever the session bus sent, if the watch is on it. False when the bus is gone.
 bool ProcessBus(IdleWatch& watch);

@@ -2,23 +2,10 @@
 
 #include <unistd.h>
 
-#include "shell/shell_logic.h"
-
 namespace {
 
 void TakePointerPosition(Screens& screens, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
-  const int32_t pixelX = wl_fixed_to_int(x), pixelY = wl_fixed_to_int(y);
-  if (!screens.pointerSurface) {
-    screens.pointerSurface = surface;
-    screens.pointerX = pixelX;
-    screens.pointerY = pixelY;
-    return;
-  }
-  // Surfaces have coordinates of their own: a pointer that went over to another screen's
-  // surface has moved on purpose.
-  if (surface != screens.pointerSurface ||
-      IsFarEnoughToDismiss(screens.pointerX, screens.pointerY, pixelX, pixelY))
-    screens.userActed = true;
+  if (screens.pointerOrigin.TakePosition(surface, wl_fixed_to_int(x), wl_fixed_to_int(y))) screens.userActed = true;
 }
 
 bool IsSaverSurface(const Screens& screens, wl_surface* surface) {
@@ -74,7 +61,7 @@ void IgnoreRepeat(void*, wl_keyboard*, int32_t, int32_t) {}
 const wl_keyboard_listener KeyboardListener = {CloseKeymap, EnterKeyboard,   LeaveKeyboard,
                                                PressKey,    IgnoreModifiers, IgnoreRepeat};
 
-void Touch(void* data, wl_touch*, uint32_t, uint32_t, wl_surface*, int32_t, wl_fixed_t, wl_fixed_t) {
+void TouchDown(void* data, wl_touch*, uint32_t, uint32_t, wl_surface*, int32_t, wl_fixed_t, wl_fixed_t) {
   static_cast<Seat*>(data)->screens->userActed = true;
 }
 
@@ -84,7 +71,8 @@ void IgnoreTouchFrame(void*, wl_touch*) {}
 void IgnoreTouchShape(void*, wl_touch*, int32_t, wl_fixed_t, wl_fixed_t) {}
 void IgnoreTouchOrientation(void*, wl_touch*, int32_t, wl_fixed_t) {}
 
-const wl_touch_listener TouchListener = {Touch,            IgnoreTouchUp,   IgnoreTouchMotion, IgnoreTouchFrame,
+// A frame and a cancel carry nothing but the touch device.
+const wl_touch_listener TouchListener = {TouchDown,        IgnoreTouchUp,    IgnoreTouchMotion,     IgnoreTouchFrame,
                                          IgnoreTouchFrame, IgnoreTouchShape, IgnoreTouchOrientation};
 
 void ReleasePointer(Seat& seat) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -79,7 +80,9 @@ bool PrepareOutput(Screens& screens, Output& output, const HackOptions& options)
     output.shownHeight = output.height;
   }
   output.buffer = layout;
-  if (!eglMakeCurrent(screens.egl.display, output.eglSurface, output.eglSurface, screens.egl.context)) {
+  // Made current only when another surface was: one screen needs no call per frame.
+  if (eglGetCurrentSurface(EGL_DRAW) != output.eglSurface &&
+      !eglMakeCurrent(screens.egl.display, output.eglSurface, output.eglSurface, screens.egl.context)) {
     Report("EGL cannot draw on the surface (error " + std::to_string(eglGetError()) + ")");
     return false;
   }
@@ -149,60 +152,69 @@ Ending DrawDueScreens(Screens& screens, const HackOptions& options, FrameCounter
   return Ending::Running;
 }
 
+// Sleeps until the compositor, a stop signal or the session bus has something, or `wait`
+// microseconds (-1: no limit) are over, and handles what came.
+Ending WaitAndDispatch(wl_display* display, IdleWatch* idle, int stopSignals, int64_t wait, int& signal) {
+  // Events already queued are handled before any sleep: they may end the saver or size a
+  // surface.
+  if (wl_display_prepare_read(display) != 0)
+    return wl_display_dispatch_pending(display) < 0 ? Ending::LostConnection : Ending::Running;
+  pollfd fds[3] = {{wl_display_get_fd(display), POLLIN, 0}, {stopSignals, POLLIN, 0}, {-1, 0, 0}};
+  if (wl_display_flush(display) < 0) {
+    if (errno != EAGAIN) {
+      wl_display_cancel_read(display);
+      return Ending::LostConnection;
+    }
+    fds[0].events |= POLLOUT;
+  }
+  // The bus may hold messages read along with a call's reply: they are taken before any sleep,
+  // not when the descriptor next stirs.
+  if (idle && !ProcessBus(*idle)) {
+    wl_display_cancel_read(display);
+    Report("the session bus went away, and with it GNOME's idle monitor");
+    return Ending::Failed;
+  }
+  if (idle && idle->change != IdleChange::None) {
+    wl_display_cancel_read(display);
+    return Ending::Running;
+  }
+  int64_t busWait = -1;
+  if (idle && GetBusPoll(*idle, fds[2].fd, fds[2].events, busWait) && busWait >= 0)
+    wait = wait < 0 ? busWait : std::min(wait, busWait);
+  const timespec timeout{static_cast<time_t>(wait / 1'000'000), static_cast<long>(wait % 1'000'000 * 1000)};
+  if (ppoll(fds, 3, wait < 0 ? nullptr : &timeout, nullptr) < 0 && errno != EINTR) {
+    wl_display_cancel_read(display);
+    Report(std::string("waiting failed: ") + std::strerror(errno));
+    return Ending::Failed;
+  }
+  signalfd_siginfo stop;
+  if ((fds[1].revents & POLLIN) && read(stopSignals, &stop, sizeof stop) == sizeof stop) {
+    wl_display_cancel_read(display);
+    signal = static_cast<int>(stop.ssi_signo);
+    return Ending::Signalled;
+  }
+  if (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) {
+    if (wl_display_read_events(display) < 0) return Ending::LostConnection;
+  } else {
+    wl_display_cancel_read(display);
+  }
+  return wl_display_dispatch_pending(display) < 0 ? Ending::LostConnection : Ending::Running;
+}
+
 Ending RunSaver(Screens& screens, const HackOptions& options, IdleWatch* idle, int stopSignals, int& signal) {
   std::optional<FrameCounter> counter;
   if (options.showFps) counter.emplace(Program);
-  wl_display* display = screens.display;
   for (;;) {
     if (!FollowUser(screens, idle)) return Ending::Dismissed;
     if (!CheckSurfacesKept(screens)) {
-      if (wl_display_get_error(display)) return Ending::LostConnection;
+      if (wl_display_get_error(screens.display)) return Ending::LostConnection;
       Report("the Wayland compositor closed the saver's surface");
       return Ending::Failed;
     }
     int64_t wait = -1;
-    const Ending ending = DrawDueScreens(screens, options, counter ? &*counter : nullptr, wait);
+    Ending ending = DrawDueScreens(screens, options, counter ? &*counter : nullptr, wait);
+    if (ending == Ending::Running) ending = WaitAndDispatch(screens.display, idle, stopSignals, wait, signal);
     if (ending != Ending::Running) return ending;
-
-    // Events already queued are handled before any sleep: they may end the saver or size a
-    // surface.
-    if (wl_display_prepare_read(display) != 0) {
-      if (wl_display_dispatch_pending(display) < 0) return Ending::LostConnection;
-      continue;
-    }
-    pollfd fds[3] = {{wl_display_get_fd(display), POLLIN, 0}, {stopSignals, POLLIN, 0}, {-1, 0, 0}};
-    if (wl_display_flush(display) < 0) {
-      if (errno != EAGAIN) {
-        wl_display_cancel_read(display);
-        return Ending::LostConnection;
-      }
-      fds[0].events |= POLLOUT;
-    }
-    int64_t busWait = -1;
-    if (idle && GetBusPoll(*idle, fds[2].fd, fds[2].events, busWait) && busWait >= 0)
-      wait = wait < 0 ? busWait : std::min(wait, busWait);
-    const timespec timeout{static_cast<time_t>(wait / 1'000'000), static_cast<long>(wait % 1'000'000 * 1000)};
-    if (ppoll(fds, 3, wait < 0 ? nullptr : &timeout, nullptr) < 0 && errno != EINTR) {
-      wl_display_cancel_read(display);
-      Report(std::string("waiting failed: ") + std::strerror(errno));
-      return Ending::Failed;
-    }
-    signalfd_siginfo stop;
-    if ((fds[1].revents & POLLIN) && read(stopSignals, &stop, sizeof stop) == sizeof stop) {
-      wl_display_cancel_read(display);
-      signal = static_cast<int>(stop.ssi_signo);
-      return Ending::Signalled;
-    }
-    if (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) {
-      if (wl_display_read_events(display) < 0) return Ending::LostConnection;
-    } else {
-      wl_display_cancel_read(display);
-    }
-    if (wl_display_dispatch_pending(display) < 0) return Ending::LostConnection;
-    if (fds[2].revents && !ProcessBus(*idle)) {
-      Report("the session bus went away, and with it GNOME's idle monitor");
-      return Ending::Failed;
-    }
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "shell/shell_logic.h"
+
 void FramePacing::Restart(int64_t now) {
   nextStep_ = now;
   awaitingCallback_ = false;
@@ -32,4 +34,14 @@ BufferLayout ChooseBufferLayout(int32_t width, int32_t height, int32_t outputSca
   }
   const int32_t scale = std::clamp(outputScale, 1, MaxScale);
   return {width * scale, height * scale, scale, false};
+}
+
+bool PointerOrigin::TakePosition(const void* surface, int32_t x, int32_t y) {
+  if (!surface_) {
+    surface_ = surface;
+    x_ = x;
+    y_ = y;
+    return false;
+  }
+  return surface != surface_ || IsFarEnoughToDismiss(x_, y_, x, y);
 }

@@ -1,5 +1,6 @@
 // The Wayland saver's decisions, free of Wayland types so they can be tested without a
-// compositor: how often a surface draws, and how big its buffer is.
+// compositor: how often a surface draws, how big its buffer is, and when the pointer has moved
+// far enough to end it.
 #pragma once
 
 #include <cstdint>
@@ -38,3 +39,18 @@ struct BufferLayout {
   bool viewport;
 };
 BufferLayout ChooseBufferLayout(int32_t width, int32_t height, int32_t outputScale, uint32_t scale120);
+
+// Where the pointer first stood over one of the saver's surfaces, in that surface's
+// coordinates, and whether it has moved far enough since to end the saver: more than 30 pixels
+// on either axis, or over to another surface (each surface has coordinates of its own, and a
+// pointer that crossed to another screen has moved on purpose).
+class PointerOrigin {
+ public:
+  void Forget() { surface_ = nullptr; }
+  // Takes the pointer's position over `surface`; true when it ends the saver.
+  bool TakePosition(const void* surface, int32_t x, int32_t y);
+
+ private:
+  const void* surface_ = nullptr;
+  int32_t x_ = 0, y_ = 0;
+};

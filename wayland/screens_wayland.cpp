@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/frame_rate.h"
 #include "wayland/input_wayland.h"
 
 namespace {
@@ -19,7 +20,7 @@ void TakeSize(Output& output, int32_t width, int32_t height) {
   output.width = width > 0 ? width : output.modeWidth / scale;
   output.height = height > 0 ? height : output.modeHeight / scale;
   output.configured = true;
-  if (!output.frameCallback) output.pacing.Restart(0);
+  if (!output.frameCallback) output.pacing.Restart(Microseconds(CLOCK_MONOTONIC));
 }
 
 void ConfigureLayer(void* data, zwlr_layer_surface_v1* layerSurface, uint32_t serial, uint32_t width,
@@ -62,14 +63,14 @@ void TakePreferredScale(void* data, wp_fractional_scale_v1*, uint32_t scale120) 
 
 const wp_fractional_scale_v1_listener FractionalScaleListener = {TakePreferredScale};
 
-void ShowFrame(void* data, wl_callback* callback, uint32_t) {
+void TakeFrameShown(void* data, wl_callback* callback, uint32_t) {
   auto& output = *static_cast<Output*>(data);
   wl_callback_destroy(callback);
   output.frameCallback = nullptr;
   output.pacing.TakeFrameShown();
 }
 
-const wl_callback_listener FrameListener = {ShowFrame};
+const wl_callback_listener FrameListener = {TakeFrameShown};
 
 void CreateSurface(Screens& screens, Output& output) {
   output.surface = wl_compositor_create_surface(screens.compositor);
@@ -98,6 +99,11 @@ void CreateSurface(Screens& screens, Output& output) {
     xdg_toplevel_set_title(output.toplevel, "Vellumir");
     xdg_toplevel_set_fullscreen(output.toplevel, output.output);
   }
+  // Opaque whatever the alpha of EGL's buffers: nothing below needs drawing, or blending.
+  wl_region* everything = wl_compositor_create_region(screens.compositor);
+  wl_region_add(everything, 0, 0, INT32_MAX, INT32_MAX);
+  wl_surface_set_opaque_region(output.surface, everything);
+  wl_region_destroy(everything);
   // The first commit carries no buffer; the compositor answers with the size.
   wl_surface_commit(output.surface);
 }
@@ -105,7 +111,6 @@ void CreateSurface(Screens& screens, Output& output) {
 void DestroySurface(Screens& screens, Output& output) {
   if (screens.latticeOwner == &output) screens.latticeOwner = nullptr;
   if (screens.sceneOwner == &output) screens.sceneOwner = nullptr;
-  if (screens.pointerSurface && screens.pointerSurface == output.surface) screens.pointerSurface = nullptr;
   for (const auto& seat : screens.seats)
     if (seat->pointerSurface == output.surface) seat->pointerSurface = nullptr;
   DestroyEglSurface(screens.egl, output.eglSurface);
@@ -256,7 +261,7 @@ void StopScreens(Screens& screens) {
 
 void ShowSaver(Screens& screens) {
   screens.showing = true;
-  screens.pointerSurface = nullptr;
+  screens.pointerOrigin.Forget();
   screens.userActed = false;
   for (const auto& output : screens.outputs)
     if (output->described && !output->surface) CreateSurface(screens, *output);

@@ -80,8 +80,7 @@ struct Screens {
   bool showing = false;  // the saver's surfaces are up
 
   // Input since the saver showed: where the pointer first stood, and whether the user acted.
-  wl_surface* pointerSurface = nullptr;
-  int32_t pointerX = 0, pointerY = 0;
+  PointerOrigin pointerOrigin;
   bool userActed = false;
 
   // The lattice in the animation's module-level state, and the screen the GL scene is set

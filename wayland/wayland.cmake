@@ -37,6 +37,7 @@ endforeach()
 # The saver's portable decisions, which the unit tests reach too.
 add_library(vellumir_wayland_logic STATIC wayland/saver_logic.cpp)
 target_include_directories(vellumir_wayland_logic PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(vellumir_wayland_logic PUBLIC vellumir_shell_logic)
 
 add_executable(vellumir-wayland
   wayland/main_wayland.cpp
@@ -46,8 +47,7 @@ add_executable(vellumir-wayland
   wayland/egl_wayland.cpp
   ${wayland_protocol_sources})
 target_include_directories(vellumir-wayland PRIVATE ${wayland_generated_dir})
-target_link_libraries(vellumir-wayland PRIVATE vellumir_wayland_logic vellumir_hack_logic vellumir_shell_logic
-  vellumir_animation PkgConfig::WAYLAND OpenGL::EGL OpenGL::OpenGL)
+target_link_libraries(vellumir-wayland PRIVATE vellumir_wayland_logic vellumir_hack_logic vellumir_animation PkgConfig::WAYLAND OpenGL::EGL OpenGL::OpenGL)
 target_compile_definitions(vellumir-wayland PRIVATE VELLUMIR_VERSION="${PROJECT_VERSION}")
 
 include(GNUInstallDirs)
