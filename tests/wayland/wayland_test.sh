@@ -104,8 +104,6 @@ last_buffer_after() {  # request: the size of the first buffer attached after th
     seen && /wl_surface@.*\.attach\(wl_buffer@/ { split($0, b, /wl_buffer@/); print size[b[2] + 0]; exit }' "$saver_log"
 }
 
-# --- sway, the layer shell ------------------------------------------------------------------
-
 scenario_sway_outputs() {
   start_sway "output HEADLESS-1 resolution 640x480 position 0 0" "output HEADLESS-2 resolution 480x360 position 640 0"
   trace=1 launch --rows 40
@@ -203,8 +201,6 @@ scenario_picture_is_the_hacks() {
 }
 detail() { convert "$1" \( +clone -roll "$2" \) -compose difference -composite -format '%[fx:mean]' info:; }
 
-# --- Weston and Mutter, a full-screen toplevel ----------------------------------------------
-
 # Weston puts its outputs to sleep after the idle time and withholds frame callbacks meanwhile.
 scenario_weston_toplevel_and_sleep() {
   start_weston --idle-time=12 && launch
@@ -259,8 +255,6 @@ for line in sys.stdin:
   for pressed in True, False: call(session, name + ".Session", "NotifyKeyboardKeycode", GLib.Variant("(ub)", (42, pressed)))')
   echo >&"$keyboard"
 }
-
-# --- dispatch ------------------------------------------------------------------------------
 
 declare -F "scenario_$name" >/dev/null || { echo "no scenario '$name'"; exit 2; }
 "scenario_$name"
