@@ -8,8 +8,8 @@ exec 9>/run/lock/vellumir-package-test.lock && flock 9
 dpkg -s vellumir >/dev/null 2>&1 && { echo "skipped: a Vellumir package is installed here already"; exit 77; }
 work=$(mktemp -d) pids=() program=/usr/libexec/xscreensaver/vellumir
 home=$work/home mate_home=$work/mate-home entry=/usr/share/applications/screensavers/vellumir.desktop
-files="$program $entry /usr/share/doc/vellumir/changelog.gz /usr/share/doc/vellumir/copyright
-  /usr/share/man/man6/vellumir.6x.gz /usr/share/xscreensaver/config/vellumir.xml"
+files="/usr/bin/vellumir-wayland $program $entry /usr/share/doc/vellumir/changelog.gz /usr/share/doc/vellumir/copyright
+  /usr/share/man/man6/vellumir-wayland.6.gz /usr/share/man/man6/vellumir.6x.gz /usr/share/xscreensaver/config/vellumir.xml"
 mkdir "$home" "$mate_home" && chmod 755 "$work"
 
 apt() { DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -q "$@" >>"$work/log" 2>&1; }
@@ -22,9 +22,11 @@ trap cleanup EXIT
 
 deb=$("$(dirname "$0")/../packaging/make-deb.sh" "$work" 2>>"$work/log") || { cat "$work/log"; exit 1; }
 check "apt-get installs it" apt install --no-install-recommends "$deb"
-check "dpkg -L lists the program, its description, manual page, entry, changelog and copyright" \
-  test "$(dpkg -L vellumir | while read -r path; do [ -d "$path" ] || echo "$path"; done | sort | xargs)" = "$(echo $files)"
+check "dpkg -L lists the programs, the description, manual pages, entry, changelog and copyright" \
+  test "$(dpkg -L vellumir | while read -r path; do [ -d "$path" ] || echo "$path"; done | LC_ALL=C sort | xargs)" = "$(echo $files)"
 check "desktop-file-validate accepts the entry" desktop-file-validate "$entry"
+check "vellumir-wayland is on PATH and answers --version" \
+  bash -c '[ "$(command -v vellumir-wayland)" = /usr/bin/vellumir-wayland ] && vellumir-wayland --version | grep -qx "vellumir-wayland [0-9.]*"'
 
 start_xvfb 1024x768x24 "$work/xvfb.log" || exit 1
 pids+=("$xvfb_pid")

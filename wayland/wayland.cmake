@@ -55,3 +55,7 @@ install(TARGETS vellumir-wayland RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The manual page names the version.
 configure_file(wayland/vellumir-wayland.6.in vellumir-wayland.6 @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vellumir-wayland.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+if(BUILD_TESTING)
+  add_subdirectory(tests/wayland)
+endif()
