@@ -36,10 +36,21 @@ bool StartEgl(wl_display* display, EglDrawing& egl, std::string& error) {
   const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_WINDOW_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                                      EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
                                      EGL_NONE};
+  // EGL sorts deeper colour first, and a compositor drawing in software may show nothing of a
+  // 10-bit buffer (Weston's pixman): take the first configuration of exactly 8 bits a channel.
+  EGLConfig configs[64];
   EGLint configCount = 0;
-  if (!eglChooseConfig(egl.display, configAttributes, &egl.config, 1, &configCount) || configCount < 1) {
-    error = "EGL has no OpenGL window configuration with 8-bit colour" +
-            std::string(installDrivers);
+  if (eglChooseConfig(egl.display, configAttributes, configs, 64, &configCount)) {
+    for (EGLint index = 0; index < configCount && !egl.config; ++index) {
+      EGLint red = 0, green = 0, blue = 0;
+      eglGetConfigAttrib(egl.display, configs[index], EGL_RED_SIZE, &red);
+      eglGetConfigAttrib(egl.display, configs[index], EGL_GREEN_SIZE, &green);
+      eglGetConfigAttrib(egl.display, configs[index], EGL_BLUE_SIZE, &blue);
+      if (red == 8 && green == 8 && blue == 8) egl.config = configs[index];
+    }
+  }
+  if (!egl.config) {
+    error = "EGL has no OpenGL window configuration with 8-bit colour" + std::string(installDrivers);
     return false;
   }
   // The scene is fixed-function OpenGL 1.1: a compatibility profile.
