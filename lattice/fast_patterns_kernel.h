@@ -98,11 +98,21 @@ Batch FoldLanes(Batch v) {
 // Whether a call computes the nodes' fixed terms, computes and keeps them, or takes them kept.
 enum class FixedTermUse { Compute, Fill, Reuse };
 
+// Everything a call does is inlined into it, which keeps its values in registers; a sanitized
+// build keeps the calls instead, since instrumenting the whole flattened body takes the compiler
+// many minutes a kernel. Inlining changes no result: nothing is contracted or reassociated.
+#if defined(__SANITIZE_ADDRESS__)
+#define VELLUMIR_FLATTEN_KERNEL
+#else
+#define VELLUMIR_FLATTEN_KERNEL [[gnu::flatten]]
+#endif
+
 // Computes the nodes j .. j + NodesPerCall<Arch, W> - 1 of row i; hands every node the guard
 // rejects to the extended evaluation. Returns how many it handed over.
 template <class Arch, class Mode, int W>
-[[gnu::flatten]] int ComputeNodes(int32_t mode, int32_t i, int32_t j, FixedTermUse fixed,
-                                  const FrameTerms<Number<Arch, W>>& frame, const FrameTerms<Extended>& exactFrame) {
+VELLUMIR_FLATTEN_KERNEL int ComputeNodes(int32_t mode, int32_t i, int32_t j, FixedTermUse fixed,
+                                         const FrameTerms<Number<Arch, W>>& frame,
+                                         const FrameTerms<Extended>& exactFrame) {
   static_assert(Mode::SineCount == 0 || !Mode::SeedLogFollowsFrame,
                 "the first step's sines are kept across frames, so no term they read may follow the frame");
   using Batch = xsimd::batch<double, Arch>;
