@@ -1,5 +1,7 @@
 #include "common/hack_options.h"
 
+#include <cstdio>
+
 #include "common/digits.h"
 #include "common/quote.h"
 
@@ -153,4 +155,22 @@ ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const c
 ParseOutcome ParseWaylandOptions(const std::vector<std::string>& arguments, HackOptions& options, std::string& error) {
   WindowChoice unused;
   return ParseArguments(arguments, FrontEnd::Wayland, options, unused, error);
+}
+
+std::optional<int> AnswerCommandLine(ParseOutcome outcome, const char* program, const char* version, const char* usage,
+                                     const std::string& error) {
+  switch (outcome) {
+    case ParseOutcome::ShowHelp:
+      std::fputs(usage, stdout);
+      return 0;
+    case ParseOutcome::ShowVersion:
+      std::printf("%s %s\n", program, version);
+      return 0;
+    case ParseOutcome::Fail:
+      std::fprintf(stderr, "%s: %s\n%s", program, error.c_str(), usage);
+      return 1;
+    case ParseOutcome::Run:
+      break;
+  }
+  return std::nullopt;
 }

@@ -41,6 +41,12 @@ ParseOutcome ParseHackOptions(const std::vector<std::string>& arguments, const c
 // The same for the Wayland saver: the hack's options without the X windows, plus --idle.
 ParseOutcome ParseWaylandOptions(const std::vector<std::string>& arguments, HackOptions& options, std::string& error);
 
+// What a front end does with a command line that does not run it: the usage on stdout for
+// ShowHelp, "PROGRAM VERSION" for ShowVersion, the problem and the usage on stderr for Fail.
+// Returns the exit code (0, 0, 1), none for Run.
+std::optional<int> AnswerCommandLine(ParseOutcome outcome, const char* program, const char* version, const char* usage,
+                                     const std::string& error);
+
 // An X window id in decimal or with a 0x prefix; none for 0, signs, blanks, trailing text or
 // values beyond 32 bits.
 std::optional<uint32_t> ParseWindowId(const std::string& text);

@@ -227,19 +227,9 @@ int main(int argc, char** argv) {
   HackOptions options;
   std::string error;
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  switch (ParseWaylandOptions(arguments, options, error)) {
-    case ParseOutcome::ShowHelp:
-      std::fputs(WaylandUsage, stdout);
-      return 0;
-    case ParseOutcome::ShowVersion:
-      std::puts("vellumir-wayland " VELLUMIR_VERSION);
-      return 0;
-    case ParseOutcome::Fail:
-      std::fprintf(stderr, "%s: %s\n%s", Program, error.c_str(), WaylandUsage);
-      return 1;
-    case ParseOutcome::Run:
-      break;
-  }
+  if (const std::optional<int> exitCode = AnswerCommandLine(ParseWaylandOptions(arguments, options, error), Program,
+                                                            VELLUMIR_VERSION, WaylandUsage, error))
+    return *exitCode;
 
   const char* socket = std::getenv("WAYLAND_DISPLAY");
   if ((!socket || !*socket) && !std::getenv("WAYLAND_SOCKET")) {

@@ -150,19 +150,10 @@ int main(int argc, char** argv) {
   HackOptions options;
   std::string error;
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  switch (ParseHackOptions(arguments, std::getenv("XSCREENSAVER_WINDOW"), options, error)) {
-    case ParseOutcome::ShowHelp:
-      std::fputs(HackUsage, stdout);
-      return 0;
-    case ParseOutcome::ShowVersion:
-      std::puts("vellumir " VELLUMIR_VERSION);
-      return 0;
-    case ParseOutcome::Fail:
-      std::fprintf(stderr, "vellumir: %s\n%s", error.c_str(), HackUsage);
-      return 1;
-    case ParseOutcome::Run:
-      break;
-  }
+  if (const std::optional<int> exitCode = AnswerCommandLine(
+          ParseHackOptions(arguments, std::getenv("XSCREENSAVER_WINDOW"), options, error), "vellumir", VELLUMIR_VERSION,
+          HackUsage, error))
+    return *exitCode;
 
   const sigset_t waitMask = BlockStopSignals();
   KeepRendererMemory();

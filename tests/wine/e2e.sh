@@ -105,8 +105,8 @@ running_for() {  # seconds: true when the saver is still running after them
 
 session_savers() { processes_with "WINEPREFIX=$WINEPREFIX" 'vellumir\.scr'; }
 
-end_run() {  # ends a saver the scenario left running
-  if [ ! -f "$run/exit" ]; then
+end_run() {  # ends a saver the scenario left running; with none started, waits for none
+  if [ ! -f "$run/exit" ] && [ -n "$(jobs -p)" ]; then
     kill -KILL $(session_savers) 2>/dev/null
     wait_for_exit >/dev/null
   fi
