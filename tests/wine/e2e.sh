@@ -21,8 +21,12 @@ ENV
   . "$session/env"
   wineboot -i </dev/null >"$session/wineboot.log" 2>&1
   wineserver -w
-  # A persistent server makes every later start quick.
+  # A persistent server makes every later start quick. Wine's services (services.exe,
+  # winedevice.exe, rpcss.exe...) are started now, writing to the session's log: left to the
+  # first program of a scenario, they would inherit its output and live on with the server,
+  # holding the case's output open after it ends, so ctest would wait for its timeout.
   wineserver -p </dev/null >/dev/null 2>&1
+  wineboot </dev/null >>"$session/wineboot.log" 2>&1
   echo "session on $DISPLAY"
 }
 
