@@ -20,6 +20,7 @@
 #include "common/quote.h"
 #include "common/renderer_memory.h"
 #include "lattice/extended.h"
+#include "lattice/random.h"
 #include "lattice/window_lattice.h"
 #include "scene/gl.h"
 #include "scene/mesh.h"
@@ -87,7 +88,11 @@ bool PrepareOutput(Screens& screens, Output& output, const HackOptions& options)
     if (output.latticeStarted) {
       PutLatticeBack(output.lattice);
     } else {
-      StartLattice(options.rows, layout.width, layout.height, options.mode);
+      // A seed of its own, as if the saver had started once per screen: screens set up in the
+      // same millisecond would take the clock's same seed, and the same mode and motion.
+      Randomize();
+      StartSeededLattice(options.rows, layout.width, layout.height, RandomSeed() + screens.latticesStarted++,
+                         options.mode);
       output.latticeStarted = true;
     }
     screens.latticeOwner = &output;

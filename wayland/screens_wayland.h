@@ -98,6 +98,7 @@ struct Screens {
   // up for (one context serves them all).
   Output* latticeOwner = nullptr;
   Output* sceneOwner = nullptr;
+  uint32_t latticesStarted = 0;
 };
 
 // Connects the registry and waits for the first description of every global. On failure,
