@@ -143,9 +143,12 @@ bool FollowUser(Screens& screens, IdleWatch* idle) {
     ShowSaver(screens);
     WatchUserReturn(*idle);
   }
-  if (idle->change == IdleChange::Active && screens.showing &&
-      idle->changedAt - screens.appearedAt >= OwnAppearanceMicroseconds)
-    HideSaver(screens);
+  if (idle->change == IdleChange::Active && screens.showing) {
+    if (idle->changedAt - screens.appearedAt >= OwnAppearanceMicroseconds)
+      HideSaver(screens);
+    else
+      WatchUserReturn(*idle);  // GNOME's watch fires once
+  }
   idle->change = IdleChange::None;
   return true;
 }
