@@ -106,7 +106,9 @@ bool StartIdleWatch(Screens& screens, int64_t seconds, IdleWatch& watch, std::st
 
 void StopIdleWatch(IdleWatch& watch) {
   StopCompositorWatch(watch);
-  if (watch.bus) sd_bus_flush_close_unref(watch.bus);
+  // Not flushed: the monitor drops the watches with the connection, and a bus that does not
+  // answer would hold the end up.
+  if (watch.bus) sd_bus_close_unref(watch.bus);
   watch = {};
 }
 

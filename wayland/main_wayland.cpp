@@ -291,12 +291,16 @@ int main(int argc, char** argv) {
     Report(DescribeLostConnection(screens.display));
     return 1;
   }
-  HideSaver(screens);
-  StopIdleWatch(idle);
-  StopEgl(screens.egl);
-  StopScreens(screens);
-  wl_display_flush(screens.display);
-  wl_display_disconnect(screens.display);
+  {
+    // Taking down waits for no answer, but EGL's own may: a second signal ends it there.
+    const StopSignalsEndAtOnce whileWaiting;
+    HideSaver(screens);
+    StopIdleWatch(idle);
+    StopEgl(screens.egl);
+    StopScreens(screens);
+    wl_display_flush(screens.display);
+    wl_display_disconnect(screens.display);
+  }
   if (ending == Ending::Signalled) EndBySignal(signal);
   return ending == Ending::Dismissed ? 0 : 1;
 }
