@@ -114,9 +114,11 @@ Ending DrawOutput(Screens& screens, Output& output, const HackOptions& options, 
   DrawMeshArrays();
   // Asked before the swap, whose commit carries it.
   RequestFrameCallback(output);
+  // The drawing is done here, so that the swap holds nothing but the wait for the compositor to
+  // give a buffer back, through which a stop signal ends the program at once.
+  glFinish();
   bool swapped;
   {
-    // A swap may wait for the compositor to give a buffer back.
     const StopSignalsEndAtOnce whileWaiting;
     swapped = eglSwapBuffers(screens.egl.display, output.eglSurface);
   }
