@@ -16,7 +16,6 @@
 #include "lattice/lattice.h"
 #include "lattice/patterns.h"
 
-
 namespace {
 
 // Moves between float memory and double lanes, rounds lanes to float precision, and clears the
