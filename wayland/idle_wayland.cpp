@@ -12,12 +12,12 @@ constexpr char MonitorService[] = "org.gnome.Mutter.IdleMonitor";
 constexpr char MonitorPath[] = "/org/gnome/Mutter/IdleMonitor/Core";
 constexpr char MonitorInterface[] = "org.gnome.Mutter.IdleMonitor";
 
-// The same events from either protocol.
 void TakeChange(IdleWatch& watch, IdleChange change) {
   watch.change = change;
   watch.changedAt = Microseconds(CLOCK_MONOTONIC);
 }
 
+// The same events from either protocol.
 template <typename Notification>
 void TakeIdle(void* data, Notification*) {
   TakeChange(*static_cast<IdleWatch*>(data), IdleChange::Idle);
@@ -122,7 +122,8 @@ void FollowSeats(Screens& screens, IdleWatch& watch) {
   const Seat& seat = *screens.seats.front();
   watch.seatName = seat.name;
   if (screens.idleNotifier) {
-    watch.notification = ext_idle_notifier_v1_get_idle_notification(screens.idleNotifier, watch.milliseconds, seat.seat);
+    watch.notification =
+        ext_idle_notifier_v1_get_idle_notification(screens.idleNotifier, watch.milliseconds, seat.seat);
     ext_idle_notification_v1_add_listener(watch.notification, &NotificationListener, &watch);
   } else {
     watch.kdeTimeout = org_kde_kwin_idle_get_idle_timeout(screens.kdeIdle, seat.seat, watch.milliseconds);

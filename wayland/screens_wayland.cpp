@@ -178,8 +178,9 @@ void FinishDescription(void* data, wl_output*) {
 template <typename Proxy>
 void IgnoreOutputText(void*, Proxy*, const char*) {}
 
-const wl_output_listener OutputListener = {TakeGeometry,      TakeMode,         FinishDescription,
-                                           TakeOutputScale,   IgnoreOutputText<wl_output>, IgnoreOutputText<wl_output>};
+const wl_output_listener OutputListener = {TakeGeometry,    TakeMode,
+                                           FinishDescription, TakeOutputScale,
+                                           IgnoreOutputText<wl_output>, IgnoreOutputText<wl_output>};
 
 // The output's place in the layout: the pointer's movements across screens are measured there.
 void TakeLayoutPosition(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
@@ -236,7 +237,8 @@ void AddGlobal(void* data, wl_registry* registry, uint32_t name, const char* int
   } else if (is(wp_viewporter_interface) && !screens.viewporter) {
     screens.viewporter = Bind<wp_viewporter>(registry, name, wp_viewporter_interface, version, 1);
   } else if (is(zxdg_output_manager_v1_interface) && !screens.xdgOutputManager) {
-    screens.xdgOutputManager = Bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, version, 3);
+    screens.xdgOutputManager =
+        Bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, version, 3);
     for (const auto& output : screens.outputs) DescribeLayout(screens, *output);
   } else if (is(ext_idle_notifier_v1_interface) && !screens.idleNotifier) {
     screens.idleNotifier = Bind<ext_idle_notifier_v1>(registry, name, ext_idle_notifier_v1_interface, version, 1);
