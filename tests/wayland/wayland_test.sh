@@ -279,6 +279,20 @@ scenario_sway_stalled_compositor() {
   kill -CONT "$compositor_pid"
 }
 
+# The same while GNOME's session bus does not answer the call for its idle monitor.
+scenario_mutter_stalled_bus() {
+  start_mutter
+  kill -STOP $(processes_with "XDG_RUNTIME_DIR=$runtime" dbus-daemon)
+  launch --idle 2
+  check "it calls the stopped session bus" eventually eval \
+    '[ "$(ls -l "/proc/$saver_pid/fd" 2>/dev/null | grep -c socket:)" -ge 2 ]'
+  kill -TERM "$saver_pid"
+  local start=$SECONDS
+  wait_for_saver
+  check "SIGTERM ends it, by the signal ($code), within 5 s" test "$code" = 143 -a $((SECONDS - start)) -le 5
+  kill -CONT $(processes_with "XDG_RUNTIME_DIR=$runtime" dbus-daemon)
+}
+
 # The 30-pixel rule in the desktop's layout: a pointer resting on the border between two
 # screens that trembles by a pixel from one to the other is not the user; a movement is.
 scenario_sway_pointer_across_outputs() {
