@@ -16,6 +16,7 @@
 
 #include "common/frame_rate.h"
 #include "common/end_by_signal.h"
+#include "common/frame_budget.h"
 #include "common/hack_options.h"
 #include "common/quote.h"
 #include "common/renderer_memory.h"
@@ -106,9 +107,11 @@ bool PrepareOutput(Screens& screens, Output& output, const HackOptions& options)
   return true;
 }
 
-Ending DrawOutput(Screens& screens, Output& output, const HackOptions& options, FrameCounter* counter, int64_t now) {
+Ending DrawOutput(Screens& screens, Output& output, const HackOptions& options, FrameBudget& budget,
+                  FrameCounter* counter, int64_t now) {
   if (!PrepareOutput(screens, output, options)) return Ending::Failed;
-  ComputeFrame();
+  const int64_t steps = output.pacing.TakeFrameSent(now, budget);
+  ComputeFrameAfter(steps);
   // The scene tests no depth: the colour is all there is to clear.
   glClear(GL_COLOR_BUFFER_BIT);
   DrawMeshArrays();
@@ -119,8 +122,9 @@ Ending DrawOutput(Screens& screens, Output& output, const HackOptions& options, 
     Report("EGL could not show the frame (error " + std::to_string(eglGetError()) + ")");
     return Ending::Failed;
   }
-  output.pacing.TakeFrameSent(now);
-  if (counter) counter->Count();
+  // One budget for every screen: the process's CPU time counts them all.
+  budget.TakeFrame(steps, Microseconds(CLOCK_MONOTONIC), Microseconds(CLOCK_PROCESS_CPUTIME_ID));
+  if (counter) counter->Count(steps);
   return Ending::Running;
 }
 
@@ -139,13 +143,14 @@ bool FollowUser(Screens& screens, IdleWatch* idle) {
 
 // Draws the screens whose step is due, and returns how long the loop may sleep (-1: until
 // something happens).
-Ending DrawDueScreens(Screens& screens, const HackOptions& options, FrameCounter* counter, int64_t& wait) {
+Ending DrawDueScreens(Screens& screens, const HackOptions& options, FrameBudget& budget, FrameCounter* counter,
+                      int64_t& wait) {
   wait = -1;
   for (const auto& output : screens.outputs) {
     if (!output->surface || !output->configured) continue;
     const int64_t now = Microseconds(CLOCK_MONOTONIC);
     if (output->pacing.IsDue(now)) {
-      const Ending ending = DrawOutput(screens, *output, options, counter, now);
+      const Ending ending = DrawOutput(screens, *output, options, budget, counter, now);
       if (ending != Ending::Running) return ending;
     }
     const int64_t outputWait = output->pacing.WaitFrom(Microseconds(CLOCK_MONOTONIC));
@@ -206,6 +211,7 @@ Ending WaitAndDispatch(wl_display* display, IdleWatch* idle, int stopSignals, in
 Ending RunSaver(Screens& screens, const HackOptions& options, IdleWatch* idle, int stopSignals, int& signal) {
   std::optional<FrameCounter> counter;
   if (options.showFps) counter.emplace(Program);
+  FrameBudget budget(options.cpuPercent, options.delayMicroseconds);
   for (;;) {
     if (!FollowUser(screens, idle)) return Ending::Dismissed;
     if (!CheckSurfacesKept(screens)) {
@@ -214,7 +220,7 @@ Ending RunSaver(Screens& screens, const HackOptions& options, IdleWatch* idle, i
       return Ending::Failed;
     }
     int64_t wait = -1;
-    Ending ending = DrawDueScreens(screens, options, counter ? &*counter : nullptr, wait);
+    Ending ending = DrawDueScreens(screens, options, budget, counter ? &*counter : nullptr, wait);
     if (ending == Ending::Running) ending = WaitAndDispatch(screens.display, idle, stopSignals, wait, signal);
     if (ending != Ending::Running) return ending;
   }

@@ -5,19 +5,16 @@
 #include "shell/shell_logic.h"
 
 void FramePacing::Restart(int64_t now) {
-  nextStep_ = now;
+  clock_.Restart(now);
   awaitingCallback_ = false;
 }
 
-void FramePacing::TakeFrameSent(int64_t now) {
-  nextStep_ = std::max(nextStep_ + delay_, now);
+int64_t FramePacing::TakeFrameSent(int64_t now, const FrameBudget& budget) {
   awaitingCallback_ = true;
+  return clock_.TakeFrame(now, budget);
 }
 
-int64_t FramePacing::WaitFrom(int64_t now) const {
-  if (awaitingCallback_) return -1;
-  return std::max<int64_t>(nextStep_ - now, 0);
-}
+int64_t FramePacing::WaitFrom(int64_t now) const { return awaitingCallback_ ? -1 : clock_.WaitFrom(now); }
 
 BufferLayout ChooseBufferLayout(int32_t width, int32_t height, int32_t outputScale, uint32_t scale120) {
   // No compositor's size or scale, however odd, may overflow a length or ask for an empty buffer.

@@ -231,12 +231,22 @@ scenario_bad_options() {
   check "... with one line on stderr" test "$(grep -c . "$hack_log")" -eq 1
 }
 
-# The settings' "High" frame rate is one the eye can use, not a loop drawing without a pause.
+# The settings' "High" frame rate is one the eye can use, not a loop drawing without a pause; the
+# processor-time slider offers only budgets the hack takes, its high end every frame.
+takes_cpu() { "$hack" --cpu "$1" --help >/dev/null 2>&1; }
+
 scenario_settings_bound_the_frame_rate() {
-  local slider
-  slider=$(tr '\n' ' ' <"$(dirname "$0")/../../x11/vellumir.xml" | grep -o '<number id="delay"[^>]*>')
+  local xml slider end
+  xml=$(tr '\n' ' ' <"$(dirname "$0")/../../x11/vellumir.xml")
+  slider=$(grep -o '<number id="delay"[^>]*>' <<<"$xml")
   check "the frame-rate slider's fastest end waits 10 ms or more" \
     test "$(sed -n 's/.* low="\([0-9]*\)".*/\1/p' <<<"$slider")" -ge 10000
+  slider=$(grep -o '<number id="cpu"[^>]*>' <<<"$xml")
+  for end in low high default; do
+    check "the processor-time slider's $end is a budget the hack takes" \
+      takes_cpu "$(sed -n "s/.* $end=\"\([0-9]*\)\".*/\1/p" <<<"$slider")"
+  done
+  check "... its high end draws every frame" grep -q ' high="100"' <<<"$slider"
 }
 
 # --- the real daemon ------------------------------------------------------------------------
