@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <string>
 
 #include "lattice/lattice.h"
 #include "lattice/random.h"
@@ -125,15 +124,15 @@ TEST(Frames, StepsNotComputedLeaveTheFrameEveryStepWould) {
     std::string frames[2];
     for (int skipping = 0; skipping < 2; ++skipping) {
       BuildFor(640, 480, 20, 77);
-      PatternMode = mode;
-      PhaseA = 6.28f, DriftA = 0.002f;  // turns at once: the generator is drawn on
+      PatternMode = mode, PhaseA = 6.28f, DriftA = 0.002f;  // turns at once: the generator is drawn on
       for (int steps : {1, 3, 7, 2}) {
         if (skipping) ComputeFrameAfter(steps);
         for (int step = 0; !skipping && step < steps; ++step) ComputeFrame();
       }
       for (const NodeArray* array : {&ChannelR, &ChannelG, &ChannelB, &Relief})
         frames[skipping].append(reinterpret_cast<const char*>(*array), sizeof *array);
-      for (float value : {PhaseA, PhaseB, PhaseC, DriftA, DriftB, DriftC}) frames[skipping] += std::to_string(value);
+      for (float value : {PhaseA, PhaseB, PhaseC, DriftA, DriftB, DriftC})
+        frames[skipping].append(reinterpret_cast<const char*>(&value), sizeof value);
       frames[skipping] += std::to_string(RandomSeed());
     }
     EXPECT_TRUE(frames[0] == frames[1]) << "mode " << mode;
