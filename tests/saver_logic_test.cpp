@@ -25,11 +25,10 @@ TEST(FramePacing, StepsOncePerDelayAndOnlyAfterTheFrameWasShown) {
       {920'000, Shown, false, 10'000},  // but the missed steps are not made up
   };
   FramePacing pacing(30'000);
-  const FrameBudget everyStep(100, 30'000);
   pacing.Restart(0);
   for (const Step& step : steps) {
     EXPECT_EQ(pacing.IsDue(step.now), step.due) << step.now;
-    if (step.event == Draw) pacing.TakeFrameSent(step.now, everyStep);
+    if (step.event == Draw) pacing.TakeFrameSent(step.now, FrameBudget(100, 30'000));
     if (step.event == Shown) pacing.TakeFrameShown();
     EXPECT_EQ(pacing.WaitFrom(step.now), step.wait) << step.now;
   }

@@ -231,8 +231,7 @@ scenario_bad_options() {
   check "... with one line on stderr" test "$(grep -c . "$hack_log")" -eq 1
 }
 
-# The settings' "High" frame rate is one the eye can use, not a loop drawing without a pause; the
-# processor-time slider offers only budgets the hack takes, its high end every frame.
+# The settings' "High" frame rate is one the eye can use, not a loop drawing without a pause.
 scenario_settings_bound_the_frame_rate() {
   local slider end
   slider=$(tr '\n' ' ' <"$(dirname "$0")/../../x11/vellumir.xml" | grep -o '<number id="delay"[^>]*>')
