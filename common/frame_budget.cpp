@@ -7,10 +7,9 @@ namespace {
 
 // What frames cost is taken over a second or so of them.
 constexpr int64_t MeasureMicroseconds = 1'000'000;
-// Drawing more often needs this much room under the budget: the cost moves with the machine's
-// load, and a frame drawn less often costs more than one drawn every step (the renderer's caches
-// have gone cold), so a rate chosen just under the budget would otherwise alternate with the
-// next one.
+// Drawing more often needs this much room under the budget: a frame's cost moves by a fifth from
+// one second to the next on a busy machine, so a rate chosen just under the budget would
+// otherwise alternate with the next one.
 constexpr double Room = 0.8;
 // However dear frames are, one in ten seconds is still drawn.
 constexpr int64_t LongestIntervalMicroseconds = 10'000'000;
