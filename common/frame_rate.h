@@ -1,4 +1,5 @@
-// "Show frame rate": frames per second and CPU time per frame, counted over each second and
+// "Show frame rate": frames per second, CPU time per frame and animation steps per second
+// (fewer frames than steps where a CPU budget skips drawing), counted over each second and
 // printed on stderr. Portable; the hack also draws the figures over its window.
 #pragma once
 
@@ -13,9 +14,9 @@ class FrameCounter {
   // `program` starts each line on stderr.
   explicit FrameCounter(const char* program);
 
-  // Counts a frame. Once a second is over, puts the figures in Text(), prints them and returns
-  // true.
-  bool Count();
+  // Counts a frame that advanced the animation `steps` steps. Once a second is over, puts the
+  // figures in Text(), prints them and returns true.
+  bool Count(int64_t steps);
 
   // The latest figures; empty until the first second is over.
   const std::string& Text() const { return text_; }
@@ -23,5 +24,5 @@ class FrameCounter {
  private:
   const char* program_;
   std::string text_;
-  int64_t start_, startCpu_, frames_ = 0;
+  int64_t start_, startCpu_, frames_ = 0, steps_ = 0;
 };

@@ -6,14 +6,17 @@
 #include "common/quote.h"
 
 const char HackUsage[] =
-    "usage: vellumir [--window | --root | --window-id ID] [--delay MICROSECONDS] [--fps]\n"
-    "                [--mode 1..5] [--rows 1..600] [--help | -h] [--version]\n"
+    "usage: vellumir [--window | --root | --window-id ID] [--delay MICROSECONDS] [--cpu PERCENT]\n"
+    "                [--fps] [--mode 1..5] [--rows 1..600] [--help | -h] [--version]\n"
     "  --window          draw in a window of its own (the default); q or Escape ends it\n"
     "  --root            draw on $XSCREENSAVER_WINDOW when set, else on the root window\n"
     "  --window-id ID    draw on that window (decimal or 0x hexadecimal)\n"
-    "  --delay N         microseconds from one frame to the next (default 30000)\n"
-    "  --fps             show frames per second and CPU time per frame in a corner, and\n"
-    "                    print them on stderr once a second\n"
+    "  --delay N         microseconds from one animation step to the next (default 30000)\n"
+    "  --cpu N           draw every step while that costs at most N % of one core, else\n"
+    "                    every second, third... step, at the same speed (1 to 100,\n"
+    "                    default 40; 100 draws every step whatever it costs)\n"
+    "  --fps             show frames per second, CPU time per frame and steps per second in\n"
+    "                    a corner, and print them on stderr once a second\n"
     "  --mode M          pattern mode 1 to 5 (default: one at random)\n"
     "  --rows N          rows of cells (default 100)\n"
     "  --help, -h        print this and exit\n"
@@ -21,14 +24,17 @@ const char HackUsage[] =
     "Single and double dashes are the same.\n";
 
 const char WaylandUsage[] =
-    "usage: vellumir-wayland [--idle SECONDS] [--delay MICROSECONDS] [--fps] [--mode 1..5]\n"
-    "                        [--rows 1..600] [--help | -h] [--version]\n"
+    "usage: vellumir-wayland [--idle SECONDS] [--delay MICROSECONDS] [--cpu PERCENT] [--fps]\n"
+    "                        [--mode 1..5] [--rows 1..600] [--help | -h] [--version]\n"
     "  --idle N          stay in the background and cover every screen after N seconds\n"
     "                    without input, every time, until a signal ends it (default: cover\n"
     "                    them at once)\n"
     "  --delay N         microseconds from one animation step to the next (default 30000)\n"
-    "  --fps             print frames per second (all screens together) and CPU time per\n"
-    "                    frame on stderr once a second\n"
+    "  --cpu N           draw every step while that costs at most N % of one core for all\n"
+    "                    screens together, else every second, third... step, at the same\n"
+    "                    speed (1 to 100, default 40; 100 draws every step whatever it costs)\n"
+    "  --fps             print frames per second, CPU time per frame and steps per second\n"
+    "                    (all screens together) on stderr once a second\n"
     "  --mode M          pattern mode 1 to 5 (default: one at random)\n"
     "  --rows N          rows of cells (default 100)\n"
     "  --help, -h        print this and exit\n"
@@ -74,7 +80,7 @@ ParseOutcome ParseArguments(const std::vector<std::string>& arguments, FrontEnd 
       options.showFps = true;
       continue;
     }
-    const bool takesValue = name == "-delay" || name == "-mode" || name == "-rows" ||
+    const bool takesValue = name == "-delay" || name == "-cpu" || name == "-mode" || name == "-rows" ||
                             (x11 && name == "-window-id") || (!x11 && name == "-idle");
     if (!takesValue) {
       error = "unknown option " + QuoteArgument(argument);
@@ -106,6 +112,12 @@ ParseOutcome ParseArguments(const std::vector<std::string>& arguments, FrontEnd 
         return ParseOutcome::Fail;
       }
       options.delayMicroseconds = number;
+    } else if (name == "-cpu") {
+      if (!ParseWhole(value, 1, 100, number)) {
+        error = argument + " must be a whole number of percent from 1 to 100, not " + QuoteArgument(value);
+        return ParseOutcome::Fail;
+      }
+      options.cpuPercent = static_cast<int32_t>(number);
     } else if (name == "-mode") {
       if (!ParseWhole(value, 1, 5, number)) {
         error = argument + " must be 1, 2, 3, 4 or 5, not " + QuoteArgument(value);

@@ -21,6 +21,7 @@ struct HackOptions {
   bool showFps = false;
   std::optional<int32_t> mode;  // none: drawn at random, as on Windows
   int32_t rows = 100;
+  int32_t cpuPercent = 40;  // of one core, for the whole program; 100 draws every step
   std::optional<int64_t> idleSeconds;  // Wayland only; none: cover the screens at once
 };
 

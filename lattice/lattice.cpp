@@ -83,3 +83,8 @@ void ComputeFrame() {
   AdvancePhases();
   ComputePattern();
 }
+
+void ComputeFrameAfter(int64_t steps) {
+  for (int64_t step = 1; step < steps; ++step) AdvancePhases();
+  ComputeFrame();
+}

@@ -36,3 +36,7 @@ void AdvancePhases();
 
 // One animation step: advance the phases and compute, fold and lift every node.
 void ComputeFrame();
+
+// `steps` animation steps of which only the last is computed: the nodes depend on nothing but
+// the phases and the layout, so the state is the one `steps` calls of ComputeFrame leave.
+void ComputeFrameAfter(int64_t steps);

@@ -11,6 +11,7 @@ struct Expected {
   bool fps;
   std::optional<int32_t> mode;
   int32_t rows;
+  int32_t cpu = 40;
 };
 
 constexpr DrawTarget Own = DrawTarget::OwnWindow, Root = DrawTarget::RootWindow, Given = DrawTarget::GivenWindow;
@@ -40,6 +41,7 @@ TEST(ParseHackOptions, ChoosesTheWindowAndReadsEveryValue) {
       {{"-delay", "10000000"}, nullptr, {Own, 0, 10000000, false, Random, 100}},
       {{"--mode", "5", "--rows", "600"}, nullptr, {Own, 0, 30000, false, 5, 600}},
       {{"-mode", "1", "-rows", "1", "-mode", "2"}, nullptr, {Own, 0, 30000, false, 2, 1}},
+      {{"--cpu", "1", "-cpu", "100"}, nullptr, {Own, 0, 30000, false, Random, 100, 100}},
   };
   for (const Case& c : cases) {
     HackOptions options;
@@ -52,6 +54,7 @@ TEST(ParseHackOptions, ChoosesTheWindowAndReadsEveryValue) {
     EXPECT_EQ(options.showFps, c.expected.fps) << label;
     EXPECT_EQ(options.mode, c.expected.mode) << label;
     EXPECT_EQ(options.rows, c.expected.rows) << label;
+    EXPECT_EQ(options.cpuPercent, c.expected.cpu) << label;
   }
 }
 
@@ -76,6 +79,8 @@ TEST(ParseHackOptions, RejectsBadInputWithOneLine) {
       {{"--rows", "0"}, nullptr},
       {{"--rows", "601"}, nullptr},
       {{"--rows", "99999999999999999999"}, nullptr},
+      {{"--cpu", "0"}, nullptr},
+      {{"--cpu", "101"}, nullptr},
       {{"--window-id", "0"}, nullptr},
       {{"--window-id", "0x"}, nullptr},
       {{"--window-id", "0x100000000"}, nullptr},

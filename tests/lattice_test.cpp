@@ -117,6 +117,26 @@ TEST(Frames, WriteEveryNodeInsideTheLatticeAndNoneOutside) {
   }
 }
 
+// Steps not drawn advance the phases alone, and leave every bit of the next frame and state as is.
+TEST(Frames, StepsNotComputedLeaveTheFrameEveryStepWould) {
+  for (int32_t mode = 1; mode <= 5; ++mode) {
+    std::string frames[2];
+    for (int skipping = 0; skipping < 2; ++skipping) {
+      BuildFor(640, 480, 20, 77);
+      PatternMode = mode, PhaseA = 6.28f, DriftA = 0.002f;  // turns at once: the generator is drawn on
+      for (int steps : {1, 3, 7, 2}) {
+        if (skipping) ComputeFrameAfter(steps);
+        for (int step = 0; !skipping && step < steps; ++step) ComputeFrame();
+      }
+      for (const NodeArray* array : {&ChannelR, &ChannelG, &ChannelB, &Relief})
+        frames[skipping].append(reinterpret_cast<const char*>(*array), sizeof *array);
+      const float state[] = {PhaseA, PhaseB, PhaseC, DriftA, DriftB, DriftC};
+      frames[skipping].append(reinterpret_cast<const char*>(state), sizeof state) += std::to_string(RandomSeed());
+    }
+    EXPECT_TRUE(frames[0] == frames[1]) << "mode " << mode;
+  }
+}
+
 TEST(AdvancePhases, TurnsAPhaseThatStartsAboveTwoPiAndKeepsRedrawingUntilBelow) {
   BuildFor(640, 480, 10, 5);
   PhaseB = 6.799f;

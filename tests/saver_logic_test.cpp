@@ -31,7 +31,7 @@ TEST(FramePacing, StepsOncePerDelayAndOnlyAfterTheFrameWasShown) {
   pacing.Restart(0);
   for (const Step& step : steps) {
     EXPECT_EQ(pacing.IsDue(step.now), step.due) << step.now;
-    if (step.event == Draw) pacing.TakeFrameSent(step.now);
+    if (step.event == Draw) pacing.TakeFrameSent(step.now, FrameBudget(100, 30'000));
     if (step.event == Shown) pacing.TakeFrameShown();
     EXPECT_EQ(pacing.WaitFrom(step.now), step.wait) << step.now;
   }

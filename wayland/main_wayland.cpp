@@ -16,6 +16,7 @@
 
 #include "common/frame_rate.h"
 #include "common/end_by_signal.h"
+#include "common/frame_budget.h"
 #include "common/hack_options.h"
 #include "common/quote.h"
 #include "common/renderer_memory.h"
@@ -105,10 +106,12 @@ bool PrepareOutput(Screens& screens, Output& output, const HackOptions& options)
   return true;
 }
 
-Ending DrawOutput(Screens& screens, Output& output, const HackOptions& options, FrameCounter* counter, int64_t now) {
+Ending DrawOutput(Screens& screens, Output& output, const HackOptions& options, FrameBudget& budget,
+                  FrameCounter* counter, int64_t now) {
   const bool appearing = !output.eglWindow;
   if (!PrepareOutput(screens, output, options)) return Ending::Failed;
-  ComputeFrame();
+  const int64_t steps = output.pacing.TakeFrameSent(now, budget);
+  ComputeFrameAfter(steps);
   // The scene tests no depth: the colour is all there is to clear.
   glClear(GL_COLOR_BUFFER_BIT);
   DrawMeshArrays();
@@ -128,8 +131,9 @@ Ending DrawOutput(Screens& screens, Output& output, const HackOptions& options, 
     return Ending::Failed;
   }
   if (appearing) screens.appearedAt = Microseconds(CLOCK_MONOTONIC);
-  output.pacing.TakeFrameSent(now);
-  if (counter) counter->Count();
+  // One budget for every screen: the process's CPU time counts them all.
+  budget.TakeFrame(steps, Microseconds(CLOCK_MONOTONIC), Microseconds(CLOCK_PROCESS_CPUTIME_ID));
+  if (counter) counter->Count(steps);
   return Ending::Running;
 }
 
@@ -157,13 +161,14 @@ bool FollowUser(Screens& screens, IdleWatch* idle) {
 
 // Draws the screens whose step is due, and returns how long the loop may sleep (-1: until
 // something happens).
-Ending DrawDueScreens(Screens& screens, const HackOptions& options, FrameCounter* counter, int64_t& wait) {
+Ending DrawDueScreens(Screens& screens, const HackOptions& options, FrameBudget& budget, FrameCounter* counter,
+                      int64_t& wait) {
   wait = -1;
   for (const auto& output : screens.outputs) {
     if (!output->surface || !output->configured || output->width <= 0 || output->height <= 0) continue;
     const int64_t now = Microseconds(CLOCK_MONOTONIC);
     if (output->pacing.IsDue(now)) {
-      const Ending ending = DrawOutput(screens, *output, options, counter, now);
+      const Ending ending = DrawOutput(screens, *output, options, budget, counter, now);
       if (ending != Ending::Running) return ending;
     }
     const int64_t outputWait = output->pacing.WaitFrom(Microseconds(CLOCK_MONOTONIC));
@@ -224,11 +229,12 @@ Ending WaitAndDispatch(wl_display* display, IdleWatch* idle, int stopSignals, in
 Ending RunSaver(Screens& screens, const HackOptions& options, IdleWatch* idle, int stopSignals, int& signal) {
   std::optional<FrameCounter> counter;
   if (options.showFps) counter.emplace(Program);
+  FrameBudget budget(options.cpuPercent, options.delayMicroseconds);
   for (;;) {
     if (!TakeClosedSurfaces(screens)) return Ending::LostConnection;
     if (!FollowUser(screens, idle)) return Ending::Dismissed;
     int64_t wait = -1;
-    Ending ending = DrawDueScreens(screens, options, counter ? &*counter : nullptr, wait);
+    Ending ending = DrawDueScreens(screens, options, budget, counter ? &*counter : nullptr, wait);
     if (ending == Ending::Running) ending = WaitAndDispatch(screens.display, idle, stopSignals, wait, signal);
     if (ending != Ending::Running) return ending;
   }

@@ -6,19 +6,16 @@
 #include "common/dismissal.h"
 
 void FramePacing::Restart(int64_t now) {
-  nextStep_ = now;
+  clock_.Restart(now);
   awaitingCallback_ = false;
 }
 
-void FramePacing::TakeFrameSent(int64_t now) {
-  nextStep_ = std::max(nextStep_ + delay_, now);
+int64_t FramePacing::TakeFrameSent(int64_t now, const FrameBudget& budget) {
   awaitingCallback_ = true;
+  return clock_.TakeFrame(now, budget);
 }
 
-int64_t FramePacing::WaitFrom(int64_t now) const {
-  if (awaitingCallback_) return -1;
-  return std::max<int64_t>(nextStep_ - now, 0);
-}
+int64_t FramePacing::WaitFrom(int64_t now) const { return awaitingCallback_ ? -1 : clock_.WaitFrom(now); }
 
 SurfaceSize ChooseSurfaceSize(SurfaceSize asked, SurfaceSize layout, SurfaceSize mode, int32_t scale, bool turned) {
   if (turned) std::swap(mode.width, mode.height);

@@ -16,28 +16,30 @@ struct ColourDepth {
 // 10-bit buffer. -1 when there is none.
 int ChooseColourConfig(const std::vector<ColourDepth>& configs);
 
-// The pacing of one surface: one animation step per delay, whatever the refresh rate, and only
-// once the compositor has shown the previous frame, so a surface the compositor does not show
-// (an output asleep, a hidden window) computes and draws nothing at all.
+#include "common/frame_budget.h"
+
+// The pacing of one surface: one animation step per delay, whatever the refresh rate, a frame
+// drawn as often as the CPU budget allows, and only once the compositor has shown the previous
+// frame, so a surface the compositor does not show (an output asleep, a hidden window) computes
+// and draws nothing at all.
 class FramePacing {
  public:
-  explicit FramePacing(int64_t delayMicroseconds = 0) : delay_(delayMicroseconds) {}
+  explicit FramePacing(int64_t delayMicroseconds = 0) : clock_(delayMicroseconds) {}
 
   // A surface that has just got its size: it may draw at once.
   void Restart(int64_t now);
   // The compositor's frame callback came: the last frame was shown.
   void TakeFrameShown() { awaitingCallback_ = false; }
-  // A frame was sent: the next waits for its callback and for the next step. As with a timer,
-  // a late step delays the next one, but missed steps are not made up.
-  void TakeFrameSent(int64_t now);
+  // A frame is drawn at `now`: returns the animation steps it advances. The next waits for its
+  // callback and for the step the budget allows.
+  int64_t TakeFrameSent(int64_t now, const FrameBudget& budget);
 
-  bool IsDue(int64_t now) const { return !awaitingCallback_ && now >= nextStep_; }
+  bool IsDue(int64_t now) const { return !awaitingCallback_ && clock_.IsDue(now); }
   // Microseconds until the next step may be drawn, or -1 while it waits for the compositor.
   int64_t WaitFrom(int64_t now) const;
 
  private:
-  int64_t delay_;
-  int64_t nextStep_ = 0;
+  StepClock clock_;
   bool awaitingCallback_ = false;
 };
 

@@ -27,8 +27,8 @@ void FrameRate::Release() {
   font_ = nullptr;
 }
 
-void FrameRate::CountAndShow() {
-  counter_.Count();
+void FrameRate::CountAndShow(int64_t steps) {
+  counter_.Count(steps);
   const std::string& text = counter_.Text();
   if (!font_ || text.empty()) return;
 

@@ -15,8 +15,9 @@ class FrameRate {
   // Frees the font and its display lists; the context must still be current.
   void Release();
 
-  // Counts a frame and draws the latest figures over it.
-  void CountAndShow();
+  // Counts a frame that advanced the animation `steps` steps and draws the latest figures over
+  // it.
+  void CountAndShow(int64_t steps);
 
  private:
   Display* display_;

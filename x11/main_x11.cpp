@@ -1,6 +1,6 @@
 // vellumir: the animation as an XScreenSaver hack. Draws on its own window, the root, the
-// daemon's window or the settings preview's, one frame per delay, until a signal or the user
-// ends it.
+// daemon's window or the settings preview's, one animation step per delay and as many of them
+// as the CPU budget allows, until a signal or the user ends it.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/end_by_signal.h"
+#include "common/frame_budget.h"
 #include "common/hack_options.h"
 #include "common/renderer_memory.h"
 #include "lattice/extended.h"
@@ -96,10 +97,11 @@ Ending TakeEvents(DrawingWindow& drawing) {
   return Ending::Failed;
 }
 
-Ending DrawFrame(DrawingWindow& drawing, FrameRate* frameRate) {
+// Draws the frame `steps` animation steps on from the last one drawn.
+Ending DrawFrame(DrawingWindow& drawing, int64_t steps, FrameRate* frameRate) {
   // The window may have changed size since the last frame: cover all of it, and no more.
   if (FollowWindowSize(std::max(drawing.width, 1), std::max(drawing.height, 1))) InitHackScene();
-  ComputeFrame();
+  ComputeFrameAfter(steps);
   // Computing takes a while: a window that vanished meanwhile must not be drawn on.
   const Ending ending = TakeEvents(drawing);
   if (ending != Ending::Running) return ending;
@@ -107,7 +109,7 @@ Ending DrawFrame(DrawingWindow& drawing, FrameRate* frameRate) {
   // and clearing it costs a software renderer a pass over every pixel.
   glClear(GL_COLOR_BUFFER_BIT);
   DrawMeshArrays();
-  if (frameRate) frameRate->CountAndShow();
+  if (frameRate) frameRate->CountAndShow(steps);
   if (drawing.doubleBuffered) {
     glXSwapBuffers(drawing.display, drawing.window);
   } else {
@@ -116,25 +118,27 @@ Ending DrawFrame(DrawingWindow& drawing, FrameRate* frameRate) {
   return Ending::Running;
 }
 
-// Draws a frame every delay until something ends the hack; returns the exit code.
+// Draws the frames the budget allows until something ends the hack; returns the exit code.
 int RunFrames(const HackOptions& options, DrawingWindow& drawing, FrameRate* frameRate, const sigset_t& waitMask) {
-  int64_t nextFrame = Microseconds(CLOCK_MONOTONIC);
+  FrameBudget budget(options.cpuPercent, options.delayMicroseconds);
+  StepClock clock(options.delayMicroseconds);
+  clock.Restart(Microseconds(CLOCK_MONOTONIC));
   pollfd connection{ConnectionNumber(drawing.display), POLLIN, 0};
   while (!StopSignal) {
     const int width = drawing.width, height = drawing.height;
     Ending ending = TakeEvents(drawing);
     if (ending != Ending::Running) return ending == Ending::Failed ? 1 : 0;
     // A resized window shows uncovered parts until it is drawn again: do not wait out a long delay.
-    if (drawing.width != width || drawing.height != height) nextFrame = Microseconds(CLOCK_MONOTONIC);
+    if (drawing.width != width || drawing.height != height) clock.Restart(Microseconds(CLOCK_MONOTONIC));
     int64_t now = Microseconds(CLOCK_MONOTONIC);
-    if (now >= nextFrame) {
-      ending = DrawFrame(drawing, frameRate);
+    if (clock.IsDue(now)) {
+      const int64_t steps = clock.TakeFrame(now, budget);
+      ending = DrawFrame(drawing, steps, frameRate);
       if (ending != Ending::Running) return ending == Ending::Failed ? 1 : 0;
-      // Like a timer's ticks: a slow frame delays the next one, but missed ticks are not made up.
-      nextFrame = std::max(nextFrame + options.delayMicroseconds, now);
       now = Microseconds(CLOCK_MONOTONIC);
+      budget.TakeFrame(steps, now, Microseconds(CLOCK_PROCESS_CPUTIME_ID));
     }
-    const int64_t wait = std::max<int64_t>(nextFrame - now, 0);
+    const int64_t wait = clock.WaitFrom(now);
     const timespec timeout{static_cast<time_t>(wait / 1'000'000), static_cast<long>(wait % 1'000'000 * 1000)};
     // With our requests sent and the queue empty, whatever the server sends next wakes us.
     XFlush(drawing.display);

@@ -233,10 +233,16 @@ scenario_bad_options() {
 
 # The settings' "High" frame rate is one the eye can use, not a loop drawing without a pause.
 scenario_settings_bound_the_frame_rate() {
-  local slider
+  local slider end
   slider=$(tr '\n' ' ' <"$(dirname "$0")/../../x11/vellumir.xml" | grep -o '<number id="delay"[^>]*>')
   check "the frame-rate slider's fastest end waits 10 ms or more" \
     test "$(sed -n 's/.* low="\([0-9]*\)".*/\1/p' <<<"$slider")" -ge 10000
+  slider=$(tr '\n' ' ' <"$(dirname "$0")/../../x11/vellumir.xml" | grep -o '<number id="cpu"[^>]*>')
+  for end in low high default; do
+    check "the processor-time slider's $end is a budget the hack takes" \
+      "$hack" --cpu "$(sed -n "s/.* $end=\"\([0-9]*\)\".*/\1/p" <<<"$slider")" --version
+  done
+  check "... its high end draws every frame" grep -q ' high="100"' <<<"$slider"
 }
 
 # --- the real daemon ------------------------------------------------------------------------
