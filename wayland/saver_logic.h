@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/frame_budget.h"
+
 // The colour depth of one EGL configuration.
 struct ColourDepth {
   int32_t red, green, blue;
@@ -15,8 +17,6 @@ struct ColourDepth {
 // and multisampled ones before it), and a compositor drawing in software may show nothing of a
 // 10-bit buffer. -1 when there is none.
 int ChooseColourConfig(const std::vector<ColourDepth>& configs);
-
-#include "common/frame_budget.h"
 
 // The pacing of one surface: one animation step per delay, whatever the refresh rate, a frame
 // drawn as often as the CPU budget allows, and only once the compositor has shown the previous
