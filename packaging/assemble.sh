@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# assemble.sh BUILD DIST: writes the release from a Windows build folder into DIST: the zip
-# (the saver's very bytes, the README and the licence with Windows line ends), the setup
-# program and SHA256SUMS. Prints the paths it made.
+# assemble.sh BUILD DIST [NAME...]: writes the release from a Windows build folder into DIST: the
+# zip (the saver's very bytes, the README and the licence with Windows line ends), the setup
+# program and SHA256SUMS, which sums those two and the other files of the release already in DIST
+# that the NAMEs give (the Debian package, the page's zip). Nothing else in DIST is read, summed or
+# removed. Prints the paths it made.
 set -euo pipefail
-build=$1 dist=$2
+build=$1 dist=$2 others=("${@:3}")
 packaging=$(cd "$(dirname "$0")" && pwd)
 top=$(dirname "$packaging")
 version=$(cat "$build/version.txt")
@@ -28,10 +30,10 @@ TZ=UTC touch -d "@$epoch" "$stage/files"/*
 (cd "$stage/files" && TZ=UTC LC_ALL=C zip -X -D -q "$stage/$archive" $(LC_ALL=C ls))
 
 mkdir -p "$dist"
-rm -f "$dist"/vellumir-*-windows-x64.zip "$dist"/vellumir-*-setup.exe "$dist/SHA256SUMS"
 mv "$stage/$archive" "$dist/$archive"
 cp "$build/$setup" "$dist/$setup"
-(cd "$dist" && LC_ALL=C ls | grep -vx SHA256SUMS | xargs sha256sum -- >"$stage/SHA256SUMS" && mv "$stage/SHA256SUMS" SHA256SUMS)
+(cd "$dist" && sha256sum -- "$archive" "$setup" "${others[@]}" >"$stage/SHA256SUMS")
+mv "$stage/SHA256SUMS" "$dist/SHA256SUMS"
 for file in "$archive" "$setup" SHA256SUMS; do
   echo "$dist/$file"
 done

@@ -21,6 +21,8 @@ cmake -S "$(cached CMAKE_HOME_DIRECTORY)" -B "$second" -DCMAKE_TOOLCHAIN_FILE="$
   -DCMAKE_BUILD_TYPE="$(cached CMAKE_BUILD_TYPE)" -DBUILD_TESTING=OFF >/dev/null || exit 1
 cmake --build "$second" --target installer -j "$(nproc)" >/dev/null || exit 1
 
+# A file of someone else's in DIST is neither summed nor removed, even with a blank in its name.
+mkdir "$work/first" && echo mine >"$work/first/notes of mine.txt"
 "$packaging/assemble.sh" "$build" "$work/first" >/dev/null || exit 1
 sleep 2  # the zip's times have a resolution of two seconds
 (umask 077 && TZ=Pacific/Auckland "$packaging/assemble.sh" "$build" "$work/second" >/dev/null) || exit 1
@@ -32,5 +34,7 @@ check "two runs give the same archive" cmp "$work/first/$archive" "$work/second/
 check "the archive holds the saver as built" cmp <(unzip -p "$work/first/$archive" vellumir.scr) "$build/vellumir.scr"
 check "the saver carries no debug data" without_debug_data "$build/vellumir.scr"
 check "the README uses Windows line ends" test "$(unzip -p "$work/first/$archive" README.txt | grep -vc $'\r$')" = 0
+check "SHA256SUMS sums the release's files alone" test "$(cut -c67- "$work/first/SHA256SUMS" | xargs)" = "${archive#./} $setup"
+check "a file of someone else's is left in DIST" test -f "$work/first/notes of mine.txt"
 check "SHA256SUMS verifies" sh -c "cd '$work/second' && sha256sum --quiet -c SHA256SUMS"
 [ "$failures" -eq 0 ]

@@ -36,6 +36,5 @@ fi
 # silences its warning about that.
 lintian --allow-root --fail-on error,warning "$stage/vellumir_${version}_amd64.deb" >&2
 mkdir -p "$dist"
-rm -f "$dist"/vellumir_*_amd64.deb
 cp "$stage/vellumir_${version}_amd64.deb" "$dist/"
 echo "$dist/vellumir_${version}_amd64.deb"

@@ -23,6 +23,5 @@ TZ=UTC touch -d "@$epoch" "$stage/$folder"/*
 (cd "$stage" && TZ=UTC LC_ALL=C zip -X -D -q "$archive" $(LC_ALL=C ls "$folder" | sed "s|^|$folder/|"))
 
 mkdir -p "$dist"
-rm -f "$dist"/vellumir-*-web.zip
 mv "$stage/$archive" "$dist/$archive"
 echo "$dist/$archive"

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/dismissal.h"
 #include "lattice/lattice.h"
 #include "scene/gl.h"
 #include "scene/mesh.h"
 #include "scene/pixel_format_windows.h"
 #include "scene/scene.h"
 #include "shell/password_windows.h"
-#include "shell/shell_logic.h"
 
 namespace {
 

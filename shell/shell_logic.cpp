@@ -1,7 +1,5 @@
 #include "shell/shell_logic.h"
 
-#include <cstdlib>
-
 #include "common/digits.h"
 
 namespace {
@@ -58,11 +56,6 @@ int32_t ParseWindowHandle(std::string_view text) {
   const auto magnitude = ParseDigits(text.substr(position), base, negative ? 2147483648u : INT32_MAX);
   if (!magnitude) return 0;
   return static_cast<int32_t>(negative ? -static_cast<int64_t>(*magnitude) : static_cast<int64_t>(*magnitude));
-}
-
-bool IsFarEnoughToDismiss(int32_t startX, int32_t startY, int32_t x, int32_t y) {
-  const int64_t limit = 30;
-  return std::llabs(int64_t{startX} - x) > limit || std::llabs(int64_t{startY} - y) > limit;
 }
 
 bool IsPasswordRequired(int32_t queryStatus, uint32_t size, const unsigned char (&buffer)[4]) {

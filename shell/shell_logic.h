@@ -19,9 +19,6 @@ char SwitchLetter(std::string_view firstArgument);
 // hexadecimal after '$', 'x' or '0x'. 0 (no window) for anything else or out of range.
 int32_t ParseWindowHandle(std::string_view text);
 
-// Whether the cursor has moved far enough from where it stood to end the saver.
-bool IsFarEnoughToDismiss(int32_t startX, int32_t startY, int32_t x, int32_t y);
-
 // Whether the query of "ScreenSaveUsePassword" into its zeroed 4-byte buffer asks for a
 // password: only a query that succeeded (status 0) with at most 4 bytes counts, so shorter data
 // reads its missing bytes as zero; the type is not looked at. `size` is what the query reported.

@@ -3,7 +3,7 @@
 # must leave no file behind.
 set -u
 . "$(dirname "$0")/harness.sh"
-render=$1
+render=$1 dumps=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -106,6 +106,14 @@ kill -TERM $!
 wait $!
 check "killed by SIGTERM" test $? -eq $((128 + 15))
 check "nothing else left" test "$(ls "$work" | sort | tr '\n' ' ')" = "a.bin b.bin folder keep.bin out.png small.bin "
+
+# The dump program's own help and version, and the frame tool's options it has no use for.
+check "frame dumps: --help" eval '"$dumps" --help | grep -q "^usage: vellumir-frame-dumps --seed S --dump FILE"'
+check "frame dumps: --version" grep -qx 'vellumir-frame-dumps [0-9]*\.[0-9]*\.[0-9]*' <<<"$("$dumps" --version)"
+for option in --phases=1,2,3 --png="$work/d.png"; do
+  "$dumps" --seed 1 --dump "$work/d.bin" "${option%%=*}" "${option#*=}" 2>/dev/null
+  check "frame dumps: ${option%%=*} refused" test $? -eq 2 -a ! -e "$work/d.bin" -a ! -e "$work/d.png"
+done
 
 echo "$failures failed"
 test "$failures" -eq 0

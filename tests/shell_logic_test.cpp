@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/dismissal.h"
 #include "shell/shell_logic.h"
 
 TEST(SplitCommandLine, SeparatesOnControlCharactersAndKeepsQuotedBlanks) {

@@ -6,6 +6,7 @@ target_link_libraries(vellumir_frame_dump PUBLIC vellumir_animation)
 
 add_executable(vellumir-frame-dumps tools/frame_dumps.cpp)
 target_link_libraries(vellumir-frame-dumps PRIVATE vellumir_frame_dump)
+target_compile_definitions(vellumir-frame-dumps PRIVATE VELLUMIR_VERSION="${PROJECT_VERSION}")
 if(EMSCRIPTEN)
   # vellumir-frame-dumps.js, for Node, reading and writing the real file system.
   set_target_properties(vellumir-frame-dumps PROPERTIES SUFFIX .js)

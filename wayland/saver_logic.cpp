@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/shell_logic.h"
+#include "common/dismissal.h"
 
 void FramePacing::Restart(int64_t now) {
   nextStep_ = now;

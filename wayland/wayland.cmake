@@ -37,7 +37,6 @@ endforeach()
 # The saver's portable decisions, which the unit tests reach too.
 add_library(vellumir_wayland_logic STATIC wayland/saver_logic.cpp)
 target_include_directories(vellumir_wayland_logic PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(vellumir_wayland_logic PUBLIC vellumir_shell_logic)
 
 add_executable(vellumir-wayland
   wayland/main_wayland.cpp

@@ -21,8 +21,12 @@ ENV
   . "$session/env"
   wineboot -i </dev/null >"$session/wineboot.log" 2>&1
   wineserver -w
-  # A persistent server makes every later start quick.
+  # A persistent server makes every later start quick. Wine's services (services.exe,
+  # winedevice.exe, rpcss.exe...) are started now, writing to the session's log: left to the
+  # first program of a scenario, they would inherit its output and live on with the server,
+  # holding the case's output open after it ends, so ctest would wait for its timeout.
   wineserver -p </dev/null >/dev/null 2>&1
+  wineboot </dev/null >>"$session/wineboot.log" 2>&1
   echo "session on $DISPLAY"
 }
 
@@ -844,9 +848,12 @@ scenario_signed_setup_installs_signed_programs() {
     -addext extendedKeyUsage=codeSigning -keyout "$run/key.pem" -out "$run/cert.pem" 2>/dev/null
   openssl pkcs12 -export -inkey "$run/key.pem" -in "$run/cert.pem" -passout pass:secret -out "$run/key.pfx"
   check "an OUT holding the build is refused" eval 'cp "$binaries/version.txt" "$run/" && ! VELLUMIR_SIGNING_PFX="$run/key.pfx" "$sign" "$run" "$run" 2>/dev/null && test -e "$run/key.pfx"'
+  mkdir "$signed" && echo mine >"$signed/thesis.txt"
   VELLUMIR_SIGNING_PFX=$run/key.pfx VELLUMIR_SIGNING_PASSWORD=wrong "$sign" "$binaries" "$signed" 2>/dev/null
   check "a wrong password fails the signing" test $? -ne 0
+  check "a failed signing leaves OUT as it was" test "$(ls "$signed")" = thesis.txt
   check "signing succeeds" env VELLUMIR_SIGNING_PFX="$run/key.pfx" VELLUMIR_SIGNING_PASSWORD=secret "$sign" "$binaries" "$signed"
+  check "signing keeps what else OUT holds" test "$(cat "$signed/thesis.txt")" = mine
   check "the saver is signed" signed_by "$run/cert.pem" "$signed/vellumir.scr"
   check "the setup program is signed" signed_by "$run/cert.pem" "$setup"
   check "the build stays unsigned" cmp -s "$binaries/vellumir.scr" "$run/vellumir.scr"
