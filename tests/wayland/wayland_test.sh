@@ -98,7 +98,7 @@ start_mutter() {
 # Two outputs side by side, Virtual-0 and Virtual-1, 800 x 600 at scale 1.25: 1000 x 750 pixels each.
 start_kwin() {
   # The package's binary carries a file capability that a container may not grant; a copy has none.
-  needs kwin_wayland && cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
+  needs kwin_wayland && needs kscreen-doctor && cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
   start_with_bus kwin_wayland kwin-test env LIBGL_ALWAYS_SOFTWARE=1 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 \
     KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "$work/kwin_wayland" --virtual --no-lockscreen --no-global-shortcuts \
     --no-kactivities --socket kwin-test --width 800 --height 600 --output-count 2 --scale 1.25
@@ -247,7 +247,7 @@ compositor_killed_under_it() {
   wait_for_saver
   check "$compositor gone: exit code 1 ($code)" test "$code" = 1
   check "... within 5 s" test $((SECONDS - start)) -le 5
-  check "... with a message that says so" grep -q compositor "$saver_log"
+  check "... with a message that says so" grep -q '^vellumir-wayland: .*compositor' "$saver_log"
 }
 scenario_sway_killed_under_it() {
   start_sway "output HEADLESS-1 resolution 640x480"
