@@ -2,6 +2,7 @@
 //   to X Y       move to X, Y of the desktop's layout (logical pixels, all outputs)
 //   click        press and release the left button
 //   key CODE     press and release the key of that evdev code
+//   touch X Y    touch the screen at X, Y of the layout and let go
 // KWin makes each connection a device of its own, so everything goes through this one.
 #include <linux/input-event-codes.h>
 
@@ -28,6 +29,11 @@ bool SendCommand(org_kde_kwin_fake_input* input, const std::string& line) {
   } else if (verb == "key" && words >> code) {
     org_kde_kwin_fake_input_keyboard_key(input, code, Pressed);
     org_kde_kwin_fake_input_keyboard_key(input, code, Released);
+  } else if (verb == "touch" && words >> x >> y) {
+    org_kde_kwin_fake_input_touch_down(input, 0, wl_fixed_from_double(x), wl_fixed_from_double(y));
+    org_kde_kwin_fake_input_touch_frame(input);
+    org_kde_kwin_fake_input_touch_up(input, 0);
+    org_kde_kwin_fake_input_touch_frame(input);
   } else {
     return false;
   }

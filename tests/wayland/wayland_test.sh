@@ -214,9 +214,9 @@ scenario_sway_outputs() {
   check "two outputs from the start: both covered and moving" eval 'moving HEADLESS-1 && moving HEADLESS-2'
 }
 
-# Each ending on a saver of its own, with the pointer at X, Y when it comes: a key, a click, or a
-# movement to 30 pixels away on one axis, which must not end it, then to 31.
-endings_end_it() {  # output, then endings: "X Y key", "X Y click" or "X Y NEAR_X NEAR_Y FAR_X FAR_Y"
+# Each ending on a saver of its own, with the pointer at X, Y when it comes: a key, a click, a
+# touch there (KWin), or a movement to 30 pixels away on one axis, which must not end it, then to 31.
+endings_end_it() {  # output, then endings: "X Y key", "X Y click", "X Y touch" or "X Y NEAR_X NEAR_Y FAR_X FAR_Y"
   local output=$1 ending x y what near_y far_x far_y
   for ending in "${@:2}"; do
     read -r x y what near_y far_x far_y <<<"$ending"
@@ -226,6 +226,7 @@ endings_end_it() {  # output, then endings: "X Y key", "X Y click" or "X Y NEAR_
     case $what in
       key) press_key ;;
       click) input click ;;
+      touch) input touch "$x" "$y" ;;
       *) move_to "$what" "$near_y"
         # Frames drawn after the movement come after the saver took it in.
         check "to $what, $near_y: it keeps drawing, and running" eval 'moving "$output" && saver_runs'
@@ -362,8 +363,8 @@ scenario_kwin_outputs() {
 # The movement from 785 to 815 crosses from one output to the other: 30 pixels of the layout.
 scenario_kwin_input_ends_it() {
   start_kwin
-  endings_end_it Virtual-0 "400 300 key" "400 300 click" "400 300 430 300 431 300" "400 300 400 270 400 269" \
-    "785 300 815 300 816 300"
+  endings_end_it Virtual-0 "400 300 key" "400 300 click" "1200 300 touch" "400 300 430 300 431 300" \
+    "400 300 400 270 400 269" "785 300 815 300 816 300"
 }
 
 scenario_kwin_idle() {
