@@ -406,7 +406,7 @@ scenario_cage_toplevel() {
 scenario_sway_recipe_ends_it() {
   local endings ending idle
   endings=$(awk '/^```/ { code = !code; next } code' "$docs" | grep -o "pkill[^;'\"]*" | sort -u)
-  check "the recipes end the saver one way: $endings" test "$(wc -l <<<"$endings")" = 1
+  check "the recipes end the saver one way: $endings" test "$(grep -c . <<<"$endings")" = 1
   ending=$(head -n 1 <<<"$endings")
   start_sway "output HEADLESS-1 resolution 640x480"
   as_user swayidle -w timeout 300 vellumir-wayland timeout 600 "$ending; swaylock -f" >/dev/null 2>&1 & idle=$!
