@@ -11,25 +11,10 @@
 
 #include "lattice/bounded.h"
 #include "lattice/fast_patterns.h"
+#include "lattice/fixed_terms.h"
 #include "lattice/formulas.h"
 #include "lattice/lattice.h"
 #include "lattice/patterns.h"
-
-// The terms of each node that no frame changes: its seeds, its seed log term unless the frame
-// enters it, the first step's sines, and whether the guard kept the node so far; node by node in
-// the lattice's order, for the kernel, mode and layout that filled them. One store for every
-// kernel, and plain data, so no code compiled for one set can stand in for another's. It holds a
-// hundred rows of the widest lattice; a larger lattice computes these terms every frame.
-constexpr int32_t FixedTermNodes = (100 + 1) * MaxCols;
-
-struct FixedTermStore {
-  const void* owner;
-  uint32_t layouts;
-  int32_t rows, cols;
-  float seedX[FixedTermNodes], seedY[FixedTermNodes], seedLog[FixedTermNodes], kept[FixedTermNodes];
-  double sineValue[2][FixedTermNodes], sineError[2][FixedTermNodes];
-};
-inline FixedTermStore FixedTerms;
 
 namespace {
 
@@ -147,36 +132,36 @@ VELLUMIR_FLATTEN_KERNEL int ComputeNodes(int32_t mode, int32_t i, int32_t j, Fix
   StepSines<Number<Arch, W>> firstSines;
   const int32_t node = i * (ColCount + 1) + j;
   if (fixed == FixedTermUse::Reuse) {
-    n.x[1] = LoadNodes<Arch, W>(&FixedTerms.seedX[node]);
-    n.y[1] = LoadNodes<Arch, W>(&FixedTerms.seedY[node]);
-    if (!Mode::SeedLogFollowsFrame) n.l[1] = LoadNodes<Arch, W>(&FixedTerms.seedLog[node]);
+    n.x[1] = LoadNodes<Arch, W>(&FixedTerms->seedX[node]);
+    n.y[1] = LoadNodes<Arch, W>(&FixedTerms->seedY[node]);
+    if (!Mode::SeedLogFollowsFrame) n.l[1] = LoadNodes<Arch, W>(&FixedTerms->seedLog[node]);
     for (int s = 0; s < Mode::SineCount; ++s) {
       Number<Arch, W>& sine = s == 0 ? firstSines.first : firstSines.second;
       EachBatch<W>([&](int q) {
-        sine.value[q] = Batch::load_unaligned(&FixedTerms.sineValue[s][node + q * Batch::size]);
-        sine.error[q] = Batch::load_unaligned(&FixedTerms.sineError[s][node + q * Batch::size]);
+        sine.value[q] = Batch::load_unaligned(&FixedTerms->sineValue[s][node + q * Batch::size]);
+        sine.error[q] = Batch::load_unaligned(&FixedTerms->sineError[s][node + q * Batch::size]);
       });
       sine.narrow = sine.exact = false;
     }
-    EachBatch<W>([&](int q) { kept[q] = Lanes::Load(&FixedTerms.kept[node + q * Batch::size]) != Batch(0); });
+    EachBatch<W>([&](int q) { kept[q] = Lanes::Load(&FixedTerms->kept[node + q * Batch::size]) != Batch(0); });
   } else {
     ComputeSeeds<Mode>(LoadNodes<Arch, W>(&GridX[i][j]), LoadNodes<Arch, W>(&GridY[i][j]), n, store);
     if (!Mode::SeedLogFollowsFrame) ComputeSeedLog<Mode>(frame, n, store);
     firstSines = Mode::Sines(n, 1);
   }
   if (fixed == FixedTermUse::Fill) {
-    StoreNodes<Arch, W>(&FixedTerms.seedX[node], n.x[1]);
-    StoreNodes<Arch, W>(&FixedTerms.seedY[node], n.y[1]);
-    if (!Mode::SeedLogFollowsFrame) StoreNodes<Arch, W>(&FixedTerms.seedLog[node], n.l[1]);
+    StoreNodes<Arch, W>(&FixedTerms->seedX[node], n.x[1]);
+    StoreNodes<Arch, W>(&FixedTerms->seedY[node], n.y[1]);
+    if (!Mode::SeedLogFollowsFrame) StoreNodes<Arch, W>(&FixedTerms->seedLog[node], n.l[1]);
     for (int s = 0; s < Mode::SineCount; ++s) {
       const Number<Arch, W>& sine = s == 0 ? firstSines.first : firstSines.second;
       EachBatch<W>([&](int q) {
-        sine.value[q].store_unaligned(&FixedTerms.sineValue[s][node + q * Batch::size]);
-        sine.error[q].store_unaligned(&FixedTerms.sineError[s][node + q * Batch::size]);
+        sine.value[q].store_unaligned(&FixedTerms->sineValue[s][node + q * Batch::size]);
+        sine.error[q].store_unaligned(&FixedTerms->sineError[s][node + q * Batch::size]);
       });
     }
     EachBatch<W>([&](int q) {
-      Lanes::Store(&FixedTerms.kept[node + q * Batch::size], xsimd::select(kept[q], Batch(1), Batch(0)));
+      Lanes::Store(&FixedTerms->kept[node + q * Batch::size], xsimd::select(kept[q], Batch(1), Batch(0)));
     });
   }
   if (Mode::SeedLogFollowsFrame) ComputeSeedLog<Mode>(frame, n, store);
@@ -216,10 +201,10 @@ int ComputeRows(int32_t mode, const FrameTerms<Extended>& exactFrame) {
   static char owner;
   FixedTermUse fixed = FixedTermUse::Compute;
   if (RowCount >= 0 && (RowCount + 1) * nodes <= FixedTermNodes) {
-    const bool same = FixedTerms.owner == &owner && FixedTerms.layouts == LatticeLayouts && FixedTerms.rows == RowCount &&
-                      FixedTerms.cols == ColCount;
+    const bool same = FixedTerms->owner == &owner && FixedTerms->layouts == LatticeLayouts && FixedTerms->rows == RowCount &&
+                      FixedTerms->cols == ColCount;
     fixed = same ? FixedTermUse::Reuse : FixedTermUse::Fill;
-    FixedTerms.owner = &owner, FixedTerms.layouts = LatticeLayouts, FixedTerms.rows = RowCount, FixedTerms.cols = ColCount;
+    FixedTerms->owner = &owner, FixedTerms->layouts = LatticeLayouts, FixedTerms->rows = RowCount, FixedTerms->cols = ColCount;
   }
   int handed = 0;
   for (int32_t i = 0; i <= RowCount; ++i) {

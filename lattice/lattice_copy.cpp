@@ -23,9 +23,15 @@ void CopyLatticeOut(LatticeCopy& copy) {
   copy.phases[0] = PhaseA, copy.phases[1] = PhaseB, copy.phases[2] = PhaseC;
   copy.drifts[0] = DriftA, copy.drifts[1] = DriftB, copy.drifts[2] = DriftC;
   copy.randomSeed = RandomSeed();
+  copy.layout = LatticeLayouts;
 }
 
-void PutLatticeBack(const LatticeCopy& copy) {
+void FixedTermRelease::operator()(FixedTermStore* store) const {
+  if (FixedTerms == store) FixedTerms = &ModuleFixedTerms;
+  delete store;
+}
+
+void PutLatticeBack(LatticeCopy& copy) {
   ScreenWidth = copy.screenWidth;
   ScreenHeight = copy.screenHeight;
   RowCount = copy.rowCount;
@@ -42,4 +48,9 @@ void PutLatticeBack(const LatticeCopy& copy) {
     std::copy_n(copy.jitter.begin() + row, rowLength, Jitter[i]);
   }
   ++LatticeLayouts;
+  if (!copy.fixedTerms) copy.fixedTerms.reset(new FixedTermStore());
+  // Terms filled while this very layout was current are this lattice's: they follow it into
+  // the new count. Any other layout since, its own or another lattice's, left a different count.
+  if (copy.fixedTerms->layouts == copy.layout) copy.fixedTerms->layouts = LatticeLayouts;
+  FixedTerms = copy.fixedTerms.get();
 }

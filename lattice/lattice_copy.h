@@ -4,9 +4,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "lattice/fixed_terms.h"
 #include "lattice/lattice.h"
+
+// Gives the kernels the module-level store back when the store they use goes.
+struct FixedTermRelease {
+  void operator()(FixedTermStore* store) const;
+};
 
 struct LatticeCopy {
   // Only the used nodes, rows 0..RowCount by columns 0..ColCount, row after row: the channels
@@ -16,11 +23,16 @@ struct LatticeCopy {
   int32_t rowCount = 0, colCount = 0, patternMode = 0;
   float phases[3] = {}, drifts[3] = {};
   uint32_t randomSeed = 0;
+  // The fast path's per-node terms of this lattice, kept with it across turns, and the layout
+  // (LatticeLayouts) it was copied out at.
+  std::unique_ptr<FixedTermStore, FixedTermRelease> fixedTerms;
+  uint32_t layout = 0;
 };
 
 // Copies the current lattice and animation state, the random generator's seed included. The
 // copy's storage grows only when the lattice does, so a frame allocates nothing.
 void CopyLatticeOut(LatticeCopy& copy);
 
-// Makes the copy the current lattice again, and counts that as a new layout of the grid.
-void PutLatticeBack(const LatticeCopy& copy);
+// Makes the copy the current lattice again, and counts that as a new layout of the grid; the
+// kernels take up the copy's own per-node terms, still valid where they were filled for it.
+void PutLatticeBack(LatticeCopy& copy);

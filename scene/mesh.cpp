@@ -16,9 +16,11 @@ Vector3 TriangleNormal(const Vector3& a, const Vector3& b, const Vector3& c) {
 }
 
 void FillMeshVertices(std::vector<MeshVertex>& vertices) {
-  const size_t count = static_cast<size_t>(RowCount) * ColCount * 6;
-  if (vertices.size() != count) vertices.assign(count, MeshVertex{});
-  MeshVertex* first = vertices.data();
+  vertices.resize(static_cast<size_t>(RowCount) * ColCount * 6);
+  FillMeshVertices(vertices.data());
+}
+
+void FillMeshVertices(MeshVertex* first) {
   ForEachTriangle([&first](const Vector3& normal, const MeshCorner& a, const MeshCorner& b, const MeshCorner& c) {
     *first++ = {normal, a.colour, a.vertex};
     *first++ = {normal, b.colour, b.vertex};

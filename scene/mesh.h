@@ -56,9 +56,11 @@ struct MeshVertex {
   Vector3 vertex;
 };
 
-// The mesh's corners in drawing order, RowCount x ColCount x 6 of them; no OpenGL, so any drawing
-// API can take them. `vertices` is resized only when the lattice's size changes, so a frame
-// allocates nothing.
+// The mesh's corners in drawing order, RowCount x ColCount x 6 of them from `first` on; no OpenGL,
+// so any drawing API can take them.
+void FillMeshVertices(MeshVertex* first);
+// The same into `vertices`, which holds exactly the corners: resized only when the lattice's size
+// changes, so a frame allocates nothing.
 void FillMeshVertices(std::vector<MeshVertex>& vertices);
 
 // Draws every cell of the finished lattice call by call; leaves the model-view matrix as it
@@ -68,7 +70,7 @@ void DrawMesh();
 // The same triangles in the same order through vertex arrays, a few draw calls per row: far less
 // work for the driver. It keeps no OpenGL object, so one context may draw lattices of different
 // sizes one after the other (one per output); the arrays are refilled on every call in storage
-// that grows to the largest lattice drawn and is never allocated again below that.
+// that grows to the largest lattice drawn and is never allocated, nor cleared, again below that.
 void DrawMeshArrays();
 
 // One animation step drawn into the current rendering context.

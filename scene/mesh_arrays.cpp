@@ -28,7 +28,10 @@ RowEnds FindCellsOutOfView() {
 }  // namespace
 
 void DrawMeshArrays() {
-  FillMeshVertices(MeshVertices);
+  // Grown only: screens whose lattices differ take turns in it without clearing it each time.
+  const size_t count = static_cast<size_t>(RowCount) * ColCount * 6;
+  if (MeshVertices.size() < count) MeshVertices.resize(count);
+  FillMeshVertices(MeshVertices.data());
 
   constexpr GLsizei stride = sizeof(MeshVertex);
   const MeshVertex* first = MeshVertices.data();

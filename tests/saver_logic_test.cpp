@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "wayland/saver_logic.h"
 
 // One step per 30 ms whatever the compositor's refresh, and none while it withholds the frame
@@ -34,6 +37,28 @@ TEST(FramePacing, StepsOncePerDelayAndOnlyAfterTheFrameWasShown) {
   }
 }
 
+TEST(ChooseSurfaceSize, TakesTheCompositorsElseTheOutputsAndNothingBeforeEitherIsKnown) {
+  struct Case {
+    SurfaceSize asked, layout, mode;
+    int32_t scale;
+    bool turned;
+    SurfaceSize expected;
+  } const cases[] = {
+      {{800, 600}, {1280, 720}, {1920, 1080}, 1, false, {800, 600}},
+      {{0, 0}, {1280, 720}, {2560, 1440}, 2, false, {1280, 720}},
+      {{0, 0}, {0, 0}, {2560, 1440}, 2, false, {1280, 720}},
+      {{0, 0}, {0, 0}, {1920, 1080}, 1, true, {1080, 1920}},  // a portrait monitor
+      {{0, 0}, {0, 0}, {0, 0}, 1, false, {0, 0}},             // no mode yet: wait for one
+      {{0, 0}, {0, 0}, {0, 0}, 0, true, {0, 0}},
+      {{640, 0}, {0, 0}, {1920, 1080}, 1, false, {640, 1080}},
+  };
+  for (const Case& c : cases) {
+    const SurfaceSize size = ChooseSurfaceSize(c.asked, c.layout, c.mode, c.scale, c.turned);
+    EXPECT_EQ(size.width, c.expected.width) << c.mode.width << " " << c.turned;
+    EXPECT_EQ(size.height, c.expected.height) << c.mode.width << " " << c.turned;
+  }
+}
+
 TEST(ChooseBufferLayout, FollowsTheIntegerOrFractionalScale) {
   struct Case {
     int32_t width, height, outputScale;
@@ -56,7 +81,30 @@ TEST(ChooseBufferLayout, FollowsTheIntegerOrFractionalScale) {
   }
 }
 
-TEST(PointerOrigin, EndsTheSaverBeyondThirtyPixelsOrOnAnotherSurface) {
+// EGL's lists in their order: deeper colour first, then 8 bits a channel, then less.
+TEST(ChooseColourConfig, TakesTheFirstEightBitConfigurationWhereverEglListsIt) {
+  const ColourDepth ten{10, 10, 10}, sixteen{16, 16, 16}, eight{8, 8, 8}, six{5, 6, 5};
+  const auto list = [](std::initializer_list<std::pair<int, ColourDepth>> runs) {
+    std::vector<ColourDepth> configs;
+    for (const auto& [count, depth] : runs) configs.insert(configs.end(), count, depth);
+    return configs;
+  };
+  struct Case {
+    const char* driver;
+    std::vector<ColourDepth> configs;
+    int chosen;
+  } const cases[] = {
+      {"llvmpipe: the 21st of 40", list({{20, ten}, {12, eight}, {8, six}}), 20},
+      // Both 10-bit layouts and half-float colour, each with several multisample levels and
+      // depth and stencil sizes.
+      {"a graphics card's: hundreds before it", list({{96, sixteen}, {192, ten}, {96, eight}, {48, six}}), 288},
+      {"none of 8 bits", list({{70, ten}, {10, six}}), -1},
+      {"an empty list", {}, -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ChooseColourConfig(c.configs), c.chosen) << c.driver;
+}
+
+TEST(PointerOrigin, EndsTheSaverBeyondThirtyPixelsOrInAnotherSpace) {
   const int first = 0, second = 0;
   struct Position {
     const void* surface;
@@ -78,4 +126,9 @@ TEST(PointerOrigin, EndsTheSaverBeyondThirtyPixelsOrOnAnotherSurface) {
   origin.Forget();
   EXPECT_FALSE(origin.TakePosition(&second, 0, 0));
   EXPECT_TRUE(origin.TakePosition(&second, 0, 31));
+  // So does the end of the surface it was taken over, and only that.
+  origin.ForgetSpace(&first);
+  EXPECT_TRUE(origin.TakePosition(&first, 0, 0));
+  origin.ForgetSpace(&second);
+  EXPECT_FALSE(origin.TakePosition(&first, 500, 500));
 }

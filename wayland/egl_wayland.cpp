@@ -2,7 +2,11 @@
 
 #include <EGL/eglext.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
+
+#include "wayland/saver_logic.h"
 
 namespace {
 
@@ -36,19 +40,24 @@ bool StartEgl(wl_display* display, EglDrawing& egl, std::string& error) {
   const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_WINDOW_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                                      EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
                                      EGL_NONE};
-  // EGL sorts deeper colour first, and a compositor drawing in software may show nothing of a
-  // 10-bit buffer (Weston's pixman): take the first configuration of exactly 8 bits a channel.
-  EGLConfig configs[64];
+  // Every matching configuration: a driver may list hundreds before the one wanted.
   EGLint configCount = 0;
-  if (eglChooseConfig(egl.display, configAttributes, configs, 64, &configCount)) {
-    for (EGLint index = 0; index < configCount && !egl.config; ++index) {
-      EGLint red = 0, green = 0, blue = 0;
-      eglGetConfigAttrib(egl.display, configs[index], EGL_RED_SIZE, &red);
-      eglGetConfigAttrib(egl.display, configs[index], EGL_GREEN_SIZE, &green);
-      eglGetConfigAttrib(egl.display, configs[index], EGL_BLUE_SIZE, &blue);
-      if (red == 8 && green == 8 && blue == 8) egl.config = configs[index];
-    }
+  std::vector<EGLConfig> configs;
+  if (eglChooseConfig(egl.display, configAttributes, nullptr, 0, &configCount) && configCount > 0) {
+    configs.resize(static_cast<size_t>(configCount));
+    if (!eglChooseConfig(egl.display, configAttributes, configs.data(), configCount, &configCount)) configCount = 0;
+    configs.resize(static_cast<size_t>(std::max(configCount, 0)));
   }
+  std::vector<ColourDepth> depths;
+  for (const EGLConfig config : configs) {
+    ColourDepth depth{0, 0, 0};
+    eglGetConfigAttrib(egl.display, config, EGL_RED_SIZE, &depth.red);
+    eglGetConfigAttrib(egl.display, config, EGL_GREEN_SIZE, &depth.green);
+    eglGetConfigAttrib(egl.display, config, EGL_BLUE_SIZE, &depth.blue);
+    depths.push_back(depth);
+  }
+  const int chosen = ChooseColourConfig(depths);
+  if (chosen >= 0) egl.config = configs[static_cast<size_t>(chosen)];
   if (!egl.config) {
     error = "EGL has no OpenGL window configuration with 8-bit colour" + std::string(installDrivers);
     return false;

@@ -1,6 +1,10 @@
 #include "wayland/idle_wayland.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "common/frame_rate.h"
+#include "wayland/stop_signals.h"
 
 namespace {
 
@@ -8,15 +12,20 @@ constexpr char MonitorService[] = "org.gnome.Mutter.IdleMonitor";
 constexpr char MonitorPath[] = "/org/gnome/Mutter/IdleMonitor/Core";
 constexpr char MonitorInterface[] = "org.gnome.Mutter.IdleMonitor";
 
+void TakeChange(IdleWatch& watch, IdleChange change) {
+  watch.change = change;
+  watch.changedAt = Microseconds(CLOCK_MONOTONIC);
+}
+
 // The same events from either protocol.
 template <typename Notification>
 void TakeIdle(void* data, Notification*) {
-  static_cast<IdleWatch*>(data)->change = IdleChange::Idle;
+  TakeChange(*static_cast<IdleWatch*>(data), IdleChange::Idle);
 }
 
 template <typename Notification>
 void TakeResumed(void* data, Notification*) {
-  static_cast<IdleWatch*>(data)->change = IdleChange::Active;
+  TakeChange(*static_cast<IdleWatch*>(data), IdleChange::Active);
 }
 
 const ext_idle_notification_v1_listener NotificationListener = {TakeIdle<ext_idle_notification_v1>,
@@ -24,12 +33,24 @@ const ext_idle_notification_v1_listener NotificationListener = {TakeIdle<ext_idl
 const org_kde_kwin_idle_timeout_listener KdeTimeoutListener = {TakeIdle<org_kde_kwin_idle_timeout>,
                                                                TakeResumed<org_kde_kwin_idle_timeout>};
 
-// The monitor's watch fires each time the idle time reaches its interval; the end of idle
-// shows as input on the saver's own surfaces.
+// The idle watch fires each time the idle time reaches its interval; the user-active watch once,
+// at the first activity after it was asked for.
 int TakeWatchFired(sd_bus_message* message, void* data, sd_bus_error*) {
   auto& watch = *static_cast<IdleWatch*>(data);
   uint32_t id = 0;
-  if (sd_bus_message_read(message, "u", &id) >= 0 && id == watch.busWatchId) watch.change = IdleChange::Idle;
+  if (sd_bus_message_read(message, "u", &id) < 0 || id == 0) return 0;
+  if (id == watch.busWatchId) TakeChange(watch, IdleChange::Idle);
+  if (id == watch.activeWatchId) {
+    watch.activeWatchId = 0;
+    TakeChange(watch, IdleChange::Active);
+  }
+  return 0;
+}
+
+int TakeActiveWatchId(sd_bus_message* reply, void* data, sd_bus_error*) {
+  uint32_t id = 0;
+  if (!sd_bus_message_is_method_error(reply, nullptr) && sd_bus_message_read(reply, "u", &id) >= 0)
+    static_cast<IdleWatch*>(data)->activeWatchId = id;
   return 0;
 }
 
@@ -42,6 +63,7 @@ bool StartBusWatch(int64_t seconds, IdleWatch& watch) {
   }
   sd_bus_error error = SD_BUS_ERROR_NULL;
   sd_bus_message* reply = nullptr;
+  const StopSignalsEndAtOnce whileWaiting;
   const bool watching =
       // Matched on any sender: the signal comes from the monitor's unique name, which sd-bus
       // does not hold against the well-known one.
@@ -59,19 +81,21 @@ bool StartBusWatch(int64_t seconds, IdleWatch& watch) {
   return true;
 }
 
+void StopCompositorWatch(IdleWatch& watch) {
+  if (watch.notification) ext_idle_notification_v1_destroy(watch.notification);
+  if (watch.kdeTimeout) org_kde_kwin_idle_timeout_release(watch.kdeTimeout);
+  watch.notification = nullptr;
+  watch.kdeTimeout = nullptr;
+  watch.seatName = 0;
+}
+
 }  // namespace
 
 bool StartIdleWatch(Screens& screens, int64_t seconds, IdleWatch& watch, std::string& error) {
-  const uint32_t milliseconds = static_cast<uint32_t>(seconds * 1000);
-  wl_seat* seat = screens.seats.empty() ? nullptr : screens.seats.front()->seat;
-  if (seat && screens.idleNotifier) {
-    watch.notification = ext_idle_notifier_v1_get_idle_notification(screens.idleNotifier, milliseconds, seat);
-    ext_idle_notification_v1_add_listener(watch.notification, &NotificationListener, &watch);
-    return true;
-  }
-  if (seat && screens.kdeIdle) {
-    watch.kdeTimeout = org_kde_kwin_idle_get_idle_timeout(screens.kdeIdle, seat, milliseconds);
-    org_kde_kwin_idle_timeout_add_listener(watch.kdeTimeout, &KdeTimeoutListener, &watch);
+  watch.milliseconds = static_cast<uint32_t>(seconds * 1000);
+  if (screens.idleNotifier || screens.kdeIdle) {
+    watch.onCompositor = true;
+    FollowSeats(screens, watch);
     return true;
   }
   if (StartBusWatch(seconds, watch)) return true;
@@ -81,10 +105,37 @@ bool StartIdleWatch(Screens& screens, int64_t seconds, IdleWatch& watch, std::st
 }
 
 void StopIdleWatch(IdleWatch& watch) {
-  if (watch.notification) ext_idle_notification_v1_destroy(watch.notification);
-  if (watch.kdeTimeout) org_kde_kwin_idle_timeout_release(watch.kdeTimeout);
-  if (watch.bus) sd_bus_flush_close_unref(watch.bus);
+  StopCompositorWatch(watch);
+  // Not flushed: the monitor drops the watches with the connection, and a bus that does not
+  // answer would hold the end up.
+  if (watch.bus) sd_bus_close_unref(watch.bus);
   watch = {};
+}
+
+void FollowSeats(Screens& screens, IdleWatch& watch) {
+  if (!watch.onCompositor) return;
+  const auto named = [&watch](const std::unique_ptr<Seat>& seat) { return seat->name == watch.seatName; };
+  if (watch.seatName && std::any_of(screens.seats.begin(), screens.seats.end(), named)) return;
+  StopCompositorWatch(watch);
+  if (screens.seats.empty()) return;
+  // A seat without devices yet still has an idle time: it counts from the last input, or from now.
+  const Seat& seat = *screens.seats.front();
+  watch.seatName = seat.name;
+  if (screens.idleNotifier) {
+    watch.notification =
+        ext_idle_notifier_v1_get_idle_notification(screens.idleNotifier, watch.milliseconds, seat.seat);
+    ext_idle_notification_v1_add_listener(watch.notification, &NotificationListener, &watch);
+  } else {
+    watch.kdeTimeout = org_kde_kwin_idle_get_idle_timeout(screens.kdeIdle, seat.seat, watch.milliseconds);
+    org_kde_kwin_idle_timeout_add_listener(watch.kdeTimeout, &KdeTimeoutListener, &watch);
+  }
+}
+
+void WatchUserReturn(IdleWatch& watch) {
+  if (!watch.bus) return;
+  // Asked without waiting: the answer and the watch's firing come through the main loop.
+  sd_bus_call_method_async(watch.bus, nullptr, MonitorService, MonitorPath, MonitorInterface, "AddUserActiveWatch",
+                           TakeActiveWatchId, &watch, "");
 }
 
 bool GetBusPoll(IdleWatch& watch, int& fd, short& events, int64_t& timeoutMicroseconds) {

@@ -4,8 +4,10 @@
 
 namespace {
 
-void TakePointerPosition(Screens& screens, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
-  if (screens.pointerOrigin.TakePosition(surface, wl_fixed_to_int(x), wl_fixed_to_int(y))) screens.userActed = true;
+void TakePointerPosition(Screens& screens, wl_surface* surface, wl_fixed_t surfaceX, wl_fixed_t surfaceY) {
+  int32_t x = wl_fixed_to_int(surfaceX), y = wl_fixed_to_int(surfaceY);
+  const void* space = PointerSpace(screens, surface, x, y);
+  if (screens.pointerOrigin.TakePosition(space, x, y)) screens.userActed = true;
 }
 
 bool IsSaverSurface(const Screens& screens, wl_surface* surface) {

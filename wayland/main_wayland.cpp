@@ -20,12 +20,14 @@
 #include "common/quote.h"
 #include "common/renderer_memory.h"
 #include "lattice/extended.h"
+#include "lattice/random.h"
 #include "lattice/window_lattice.h"
 #include "scene/gl.h"
 #include "scene/mesh.h"
 #include "scene/scene.h"
 #include "wayland/idle_wayland.h"
 #include "wayland/screens_wayland.h"
+#include "wayland/stop_signals.h"
 
 namespace {
 
@@ -33,18 +35,10 @@ constexpr char Program[] = "vellumir-wayland";
 
 void Report(const std::string& line) { std::fprintf(stderr, "%s: %s\n", Program, line.c_str()); }
 
-// The stop signals are taken from a descriptor in the main loop, so one that comes while a
-// frame is drawn waits for it and none is lost between a test and the wait. Blocking them
-// before EGL starts also keeps them off the renderer's threads.
-int BlockStopSignals() {
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGTERM);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGHUP);
-  sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
-  return signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
-}
+// Some compositors count a client's window appearing as the user's activity and say so soon
+// after: the idle watch's word of the user's return within this time of the saver's appearance
+// is not taken. Input on the saver's own surfaces still ends it.
+constexpr int64_t OwnAppearanceMicroseconds = 1'000'000;
 
 std::string DescribeLostConnection(wl_display* display) {
   const wl_interface* interface = nullptr;
@@ -66,6 +60,7 @@ bool PrepareOutput(Screens& screens, Output& output, const HackOptions& options)
       ChooseBufferLayout(output.width, output.height, output.scale, output.viewport ? output.scale120 : 0);
   if (!output.eglWindow) {
     output.eglWindow = wl_egl_window_create(output.surface, layout.width, layout.height);
+    const StopSignalsEndAtOnce whileWaiting;
     output.eglSurface = CreateEglSurface(screens.egl, output.eglWindow);
     if (output.eglSurface == EGL_NO_SURFACE) {
       Report("EGL made no surface to draw on (error " + std::to_string(eglGetError()) + ")");
@@ -93,7 +88,11 @@ bool PrepareOutput(Screens& screens, Output& output, const HackOptions& options)
     if (output.latticeStarted) {
       PutLatticeBack(output.lattice);
     } else {
-      StartLattice(options.rows, layout.width, layout.height, options.mode);
+      // A seed of its own, as if the saver had started once per screen: screens set up in the
+      // same millisecond would take the clock's same seed, and the same mode and motion.
+      Randomize();
+      StartSeededLattice(options.rows, layout.width, layout.height, RandomSeed() + screens.latticesStarted++,
+                         options.mode);
       output.latticeStarted = true;
     }
     screens.latticeOwner = &output;
@@ -107,6 +106,7 @@ bool PrepareOutput(Screens& screens, Output& output, const HackOptions& options)
 }
 
 Ending DrawOutput(Screens& screens, Output& output, const HackOptions& options, FrameCounter* counter, int64_t now) {
+  const bool appearing = !output.eglWindow;
   if (!PrepareOutput(screens, output, options)) return Ending::Failed;
   ComputeFrame();
   // The scene tests no depth: the colour is all there is to clear.
@@ -114,11 +114,20 @@ Ending DrawOutput(Screens& screens, Output& output, const HackOptions& options, 
   DrawMeshArrays();
   // Asked before the swap, whose commit carries it.
   RequestFrameCallback(output);
-  if (!eglSwapBuffers(screens.egl.display, output.eglSurface)) {
+  // The drawing is done here, so that the swap holds nothing but the wait for the compositor to
+  // give a buffer back, through which a stop signal ends the program at once.
+  glFinish();
+  bool swapped;
+  {
+    const StopSignalsEndAtOnce whileWaiting;
+    swapped = eglSwapBuffers(screens.egl.display, output.eglSurface);
+  }
+  if (!swapped) {
     if (wl_display_get_error(screens.display)) return Ending::LostConnection;
     Report("EGL could not show the frame (error " + std::to_string(eglGetError()) + ")");
     return Ending::Failed;
   }
+  if (appearing) screens.appearedAt = Microseconds(CLOCK_MONOTONIC);
   output.pacing.TakeFrameSent(now);
   if (counter) counter->Count();
   return Ending::Running;
@@ -131,8 +140,17 @@ bool FollowUser(Screens& screens, IdleWatch* idle) {
     HideSaver(screens);
   }
   if (!idle) return true;
-  if (idle->change == IdleChange::Idle && !screens.showing) ShowSaver(screens);
-  if (idle->change == IdleChange::Active && screens.showing) HideSaver(screens);
+  FollowSeats(screens, *idle);
+  if (idle->change == IdleChange::Idle && !screens.showing) {
+    ShowSaver(screens);
+    WatchUserReturn(*idle);
+  }
+  if (idle->change == IdleChange::Active && screens.showing) {
+    if (idle->changedAt - screens.appearedAt >= OwnAppearanceMicroseconds)
+      HideSaver(screens);
+    else
+      WatchUserReturn(*idle);  // GNOME's watch fires once
+  }
   idle->change = IdleChange::None;
   return true;
 }
@@ -142,7 +160,7 @@ bool FollowUser(Screens& screens, IdleWatch* idle) {
 Ending DrawDueScreens(Screens& screens, const HackOptions& options, FrameCounter* counter, int64_t& wait) {
   wait = -1;
   for (const auto& output : screens.outputs) {
-    if (!output->surface || !output->configured) continue;
+    if (!output->surface || !output->configured || output->width <= 0 || output->height <= 0) continue;
     const int64_t now = Microseconds(CLOCK_MONOTONIC);
     if (output->pacing.IsDue(now)) {
       const Ending ending = DrawOutput(screens, *output, options, counter, now);
@@ -207,12 +225,8 @@ Ending RunSaver(Screens& screens, const HackOptions& options, IdleWatch* idle, i
   std::optional<FrameCounter> counter;
   if (options.showFps) counter.emplace(Program);
   for (;;) {
+    if (!TakeClosedSurfaces(screens)) return Ending::LostConnection;
     if (!FollowUser(screens, idle)) return Ending::Dismissed;
-    if (!CheckSurfacesKept(screens)) {
-      if (wl_display_get_error(screens.display)) return Ending::LostConnection;
-      Report("the Wayland compositor closed the saver's surface");
-      return Ending::Failed;
-    }
     int64_t wait = -1;
     Ending ending = DrawDueScreens(screens, options, counter ? &*counter : nullptr, wait);
     if (ending == Ending::Running) ending = WaitAndDispatch(screens.display, idle, stopSignals, wait, signal);
@@ -238,6 +252,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   const int stopSignals = BlockStopSignals();
+  if (stopSignals < 0) {
+    Report(std::string("cannot take the stop signals: ") + std::strerror(errno));
+    return 1;
+  }
   KeepRendererMemory();
   Screens screens;
   screens.delayMicroseconds = options.delayMicroseconds;
@@ -249,7 +267,12 @@ int main(int argc, char** argv) {
            "): start the compositor first, or set WAYLAND_DISPLAY to its socket");
     return 1;
   }
-  if (!StartScreens(screens, error) || !StartEgl(screens.display, screens.egl, error)) {
+  bool started = StartScreens(screens, error);
+  if (started) {
+    const StopSignalsEndAtOnce whileWaiting;
+    started = StartEgl(screens.display, screens.egl, error);
+  }
+  if (!started) {
     Report(error);
     return 1;
   }
@@ -270,12 +293,16 @@ int main(int argc, char** argv) {
     Report(DescribeLostConnection(screens.display));
     return 1;
   }
-  HideSaver(screens);
-  StopIdleWatch(idle);
-  StopEgl(screens.egl);
-  StopScreens(screens);
-  wl_display_flush(screens.display);
-  wl_display_disconnect(screens.display);
+  {
+    // Taking down waits for no answer, but EGL's own may: a second signal ends it there.
+    const StopSignalsEndAtOnce whileWaiting;
+    HideSaver(screens);
+    StopIdleWatch(idle);
+    StopEgl(screens.egl);
+    StopScreens(screens);
+    wl_display_flush(screens.display);
+    wl_display_disconnect(screens.display);
+  }
   if (ending == Ending::Signalled) EndBySignal(signal);
   return ending == Ending::Dismissed ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "wayland/saver_logic.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/dismissal.h"
 
@@ -17,6 +18,17 @@ void FramePacing::TakeFrameSent(int64_t now) {
 int64_t FramePacing::WaitFrom(int64_t now) const {
   if (awaitingCallback_) return -1;
   return std::max<int64_t>(nextStep_ - now, 0);
+}
+
+SurfaceSize ChooseSurfaceSize(SurfaceSize asked, SurfaceSize layout, SurfaceSize mode, int32_t scale, bool turned) {
+  if (turned) std::swap(mode.width, mode.height);
+  scale = std::max(scale, 1);
+  const auto choose = [scale](int32_t asked, int32_t layout, int32_t mode) {
+    if (asked > 0) return asked;
+    if (layout > 0) return layout;
+    return std::max(mode / scale, 0);
+  };
+  return {choose(asked.width, layout.width, mode.width), choose(asked.height, layout.height, mode.height)};
 }
 
 BufferLayout ChooseBufferLayout(int32_t width, int32_t height, int32_t outputScale, uint32_t scale120) {
@@ -36,12 +48,20 @@ BufferLayout ChooseBufferLayout(int32_t width, int32_t height, int32_t outputSca
   return {width * scale, height * scale, scale, false};
 }
 
-bool PointerOrigin::TakePosition(const void* surface, int32_t x, int32_t y) {
-  if (!surface_) {
-    surface_ = surface;
+int ChooseColourConfig(const std::vector<ColourDepth>& configs) {
+  const auto eightBits = [](const ColourDepth& depth) {
+    return depth.red == 8 && depth.green == 8 && depth.blue == 8;
+  };
+  const auto found = std::find_if(configs.begin(), configs.end(), eightBits);
+  return found == configs.end() ? -1 : static_cast<int>(found - configs.begin());
+}
+
+bool PointerOrigin::TakePosition(const void* space, int32_t x, int32_t y) {
+  if (!space_) {
+    space_ = space;
     x_ = x;
     y_ = y;
     return false;
   }
-  return surface != surface_ || IsFarEnoughToDismiss(x_, y_, x, y);
+  return space != space_ || IsFarEnoughToDismiss(x_, y_, x, y);
 }

@@ -1,9 +1,20 @@
-// The Wayland saver's decisions, free of Wayland types so they can be tested without a
-// compositor: how often a surface draws, how big its buffer is, and when the pointer has moved
-// far enough to end it.
+// The Wayland saver's decisions, free of Wayland and EGL types so they can be tested without a
+// compositor: which EGL configuration draws, how often a surface draws, how big its buffer is,
+// and when the pointer has moved far enough to end it.
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+// The colour depth of one EGL configuration.
+struct ColourDepth {
+  int32_t red, green, blue;
+};
+// The configuration to draw with, from EGL's whole list in its order: the first of exactly 8 bits
+// a channel. EGL sorts deeper colour first (a graphics card's driver may list a hundred 10-bit
+// and multisampled ones before it), and a compositor drawing in software may show nothing of a
+// 10-bit buffer. -1 when there is none.
+int ChooseColourConfig(const std::vector<ColourDepth>& configs);
 
 // The pacing of one surface: one animation step per delay, whatever the refresh rate, and only
 // once the compositor has shown the previous frame, so a surface the compositor does not show
@@ -30,6 +41,15 @@ class FramePacing {
   bool awaitingCallback_ = false;
 };
 
+struct SurfaceSize {
+  int32_t width, height;
+};
+// A surface's size in surface coordinates: the compositor's where its configure names one (above
+// 0), else the output's: its size in the desktop's layout where known, else its mode over its
+// scale, turned with the output. 0 while none is known yet (a configure that comes before the
+// output's mode): such a surface is neither sized nor drawn.
+SurfaceSize ChooseSurfaceSize(SurfaceSize asked, SurfaceSize layout, SurfaceSize mode, int32_t scale, bool turned);
+
 // A surface's buffer for its size in surface coordinates: `scale120` is the compositor's
 // preferred fractional scale in 120ths (0 when none), drawn at 1:1 and shrunk back to the
 // surface's size by a viewport; otherwise the output's integer scale.
@@ -40,17 +60,23 @@ struct BufferLayout {
 };
 BufferLayout ChooseBufferLayout(int32_t width, int32_t height, int32_t outputScale, uint32_t scale120);
 
-// Where the pointer first stood over one of the saver's surfaces, in that surface's
-// coordinates, and whether it has moved far enough since to end the saver: more than 30 pixels
-// on either axis, or over to another surface (each surface has coordinates of its own, and a
-// pointer that crossed to another screen has moved on purpose).
+// Where the pointer first stood over one of the saver's surfaces, and whether it has moved far
+// enough since to end the saver: more than 30 pixels on either axis. A position is in the
+// coordinates of a `space`: the desktop's layout, shared by every output whose place in it is
+// known, or else one surface's own; a move into another space counts as far (a pointer that
+// crossed to a screen of unknown place has moved on purpose).
 class PointerOrigin {
  public:
-  void Forget() { surface_ = nullptr; }
-  // Takes the pointer's position over `surface`; true when it ends the saver.
-  bool TakePosition(const void* surface, int32_t x, int32_t y);
+  void Forget() { space_ = nullptr; }
+  // Forgets the first position if it was taken in `space`, which is going away: the compositor
+  // moves the pointer off a removed screen, not the user.
+  void ForgetSpace(const void* space) {
+    if (space_ == space) Forget();
+  }
+  // Takes the pointer's position in `space`; true when it ends the saver.
+  bool TakePosition(const void* space, int32_t x, int32_t y);
 
  private:
-  const void* surface_ = nullptr;
+  const void* space_ = nullptr;
   int32_t x_ = 0, y_ = 0;
 };

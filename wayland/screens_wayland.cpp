@@ -5,6 +5,7 @@
 
 #include "common/frame_rate.h"
 #include "wayland/input_wayland.h"
+#include "wayland/stop_signals.h"
 
 namespace {
 
@@ -13,14 +14,23 @@ namespace {
 constexpr uint32_t AllEdges = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
                               ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
 
-// The surface got its size: it is drawn at once, whatever frame it was waiting for.
+// A surface whose size is known is drawn at once, whatever frame it was waiting for.
+void FollowSize(Output& output, bool configure) {
+  const SurfaceSize size =
+      ChooseSurfaceSize({output.askedWidth, output.askedHeight}, {output.layoutWidth, output.layoutHeight},
+                        {output.modeWidth, output.modeHeight}, output.scale, output.turned);
+  const bool changed = size.width != output.width || size.height != output.height;
+  output.width = size.width;
+  output.height = size.height;
+  if ((configure || changed) && !output.frameCallback) output.pacing.Restart(Microseconds(CLOCK_MONOTONIC));
+}
+
+// A compositor that leaves the size to us (0) gets the output's own, once that is known.
 void TakeSize(Output& output, int32_t width, int32_t height) {
-  // A compositor that leaves the size to us gets the output's own.
-  const int32_t scale = std::max(output.scale, 1);
-  output.width = width > 0 ? width : output.modeWidth / scale;
-  output.height = height > 0 ? height : output.modeHeight / scale;
+  output.askedWidth = width;
+  output.askedHeight = height;
   output.configured = true;
-  if (!output.frameCallback) output.pacing.Restart(Microseconds(CLOCK_MONOTONIC));
+  FollowSize(output, true);
 }
 
 void ConfigureLayer(void* data, zwlr_layer_surface_v1* layerSurface, uint32_t serial, uint32_t width,
@@ -109,6 +119,7 @@ void CreateSurface(Screens& screens, Output& output) {
 }
 
 void DestroySurface(Screens& screens, Output& output) {
+  screens.pointerOrigin.ForgetSpace(output.surface);
   if (screens.latticeOwner == &output) screens.latticeOwner = nullptr;
   if (screens.sceneOwner == &output) screens.sceneOwner = nullptr;
   for (const auto& seat : screens.seats)
@@ -131,12 +142,20 @@ void DestroySurface(Screens& screens, Output& output) {
   fresh.scale = output.scale;
   fresh.modeWidth = output.modeWidth;
   fresh.modeHeight = output.modeHeight;
+  fresh.turned = output.turned;
   fresh.described = output.described;
+  fresh.xdgOutput = output.xdgOutput;
+  fresh.layoutX = output.layoutX, fresh.layoutY = output.layoutY;
+  fresh.layoutWidth = output.layoutWidth, fresh.layoutHeight = output.layoutHeight;
+  fresh.placed = output.placed;
   output = std::move(fresh);
 }
 
-void IgnoreGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*,
-                    int32_t) {}
+void TakeGeometry(void* data, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*,
+                  int32_t transform) {
+  // The odd transforms turn by 90 or 270 degrees.
+  static_cast<Output*>(data)->turned = (transform & 1) != 0;
+}
 
 void TakeMode(void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
   auto& output = *static_cast<Output*>(data);
@@ -150,14 +169,48 @@ void TakeOutputScale(void* data, wl_output*, int32_t scale) { static_cast<Output
 void FinishDescription(void* data, wl_output*) {
   auto& output = *static_cast<Output*>(data);
   output.described = true;
-  // An output plugged in while the saver shows is covered at once.
+  // An output plugged in while the saver shows is covered at once; a surface configured before
+  // the output's mode was known gets its size now.
   if (output.screens->showing && !output.surface) CreateSurface(*output.screens, output);
+  if (output.configured) FollowSize(output, false);
 }
 
-void IgnoreOutputText(void*, wl_output*, const char*) {}
+template <typename Proxy>
+void IgnoreOutputText(void*, Proxy*, const char*) {}
 
-const wl_output_listener OutputListener = {IgnoreGeometry,    TakeMode,         FinishDescription,
-                                           TakeOutputScale,   IgnoreOutputText, IgnoreOutputText};
+const wl_output_listener OutputListener = {TakeGeometry,    TakeMode,
+                                           FinishDescription, TakeOutputScale,
+                                           IgnoreOutputText<wl_output>, IgnoreOutputText<wl_output>};
+
+// The output's place in the layout: the pointer's movements across screens are measured there.
+void TakeLayoutPosition(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
+  auto& output = *static_cast<Output*>(data);
+  output.layoutX = x;
+  output.layoutY = y;
+  output.placed = true;
+}
+
+void TakeLayoutSize(void* data, zxdg_output_v1*, int32_t width, int32_t height) {
+  auto& output = *static_cast<Output*>(data);
+  output.layoutWidth = width;
+  output.layoutHeight = height;
+}
+
+// Before version 3 the description ends here rather than with wl_output's.
+void FinishLayoutDescription(void* data, zxdg_output_v1*) {
+  auto& output = *static_cast<Output*>(data);
+  if (output.configured) FollowSize(output, false);
+}
+
+const zxdg_output_v1_listener XdgOutputListener = {TakeLayoutPosition, TakeLayoutSize, FinishLayoutDescription,
+                                                   IgnoreOutputText<zxdg_output_v1>,
+                                                   IgnoreOutputText<zxdg_output_v1>};
+
+void DescribeLayout(Screens& screens, Output& output) {
+  if (!screens.xdgOutputManager || output.xdgOutput) return;
+  output.xdgOutput = zxdg_output_manager_v1_get_xdg_output(screens.xdgOutputManager, output.output);
+  zxdg_output_v1_add_listener(output.xdgOutput, &XdgOutputListener, &output);
+}
 
 void AnswerPing(void*, xdg_wm_base* wmBase, uint32_t serial) { xdg_wm_base_pong(wmBase, serial); }
 
@@ -183,6 +236,10 @@ void AddGlobal(void* data, wl_registry* registry, uint32_t name, const char* int
         registry, name, wp_fractional_scale_manager_v1_interface, version, 1);
   } else if (is(wp_viewporter_interface) && !screens.viewporter) {
     screens.viewporter = Bind<wp_viewporter>(registry, name, wp_viewporter_interface, version, 1);
+  } else if (is(zxdg_output_manager_v1_interface) && !screens.xdgOutputManager) {
+    screens.xdgOutputManager =
+        Bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, version, 3);
+    for (const auto& output : screens.outputs) DescribeLayout(screens, *output);
   } else if (is(ext_idle_notifier_v1_interface) && !screens.idleNotifier) {
     screens.idleNotifier = Bind<ext_idle_notifier_v1>(registry, name, ext_idle_notifier_v1_interface, version, 1);
   } else if (is(org_kde_kwin_idle_interface) && !screens.kdeIdle) {
@@ -195,6 +252,7 @@ void AddGlobal(void* data, wl_registry* registry, uint32_t name, const char* int
     output->name = name;
     output->output = Bind<wl_output>(registry, name, wl_output_interface, version, 3);
     wl_output_add_listener(output->output, &OutputListener, output.get());
+    DescribeLayout(screens, *output);
     screens.outputs.push_back(std::move(output));
   }
 }
@@ -205,6 +263,7 @@ void RemoveGlobal(void* data, wl_registry*, uint32_t name) {
   for (auto it = screens.outputs.begin(); it != screens.outputs.end(); ++it) {
     if ((*it)->name != name) continue;
     DestroySurface(screens, **it);
+    if ((*it)->xdgOutput) zxdg_output_v1_destroy((*it)->xdgOutput);
     wl_output_release((*it)->output);
     screens.outputs.erase(it);
     return;
@@ -225,6 +284,7 @@ bool StartScreens(Screens& screens, std::string& error) {
   screens.registry = wl_display_get_registry(screens.display);
   wl_registry_add_listener(screens.registry, &RegistryListener, &screens);
   // The globals, then their first events (outputs' modes and scales, seats' capabilities).
+  const StopSignalsEndAtOnce whileWaiting;
   if (wl_display_roundtrip(screens.display) < 0 || wl_display_roundtrip(screens.display) < 0) {
     error = "the Wayland compositor hung up while listing what it offers";
     return false;
@@ -243,12 +303,16 @@ bool StartScreens(Screens& screens, std::string& error) {
 
 void StopScreens(Screens& screens) {
   HideSaver(screens);
-  for (const auto& output : screens.outputs) wl_output_release(output->output);
+  for (const auto& output : screens.outputs) {
+    if (output->xdgOutput) zxdg_output_v1_destroy(output->xdgOutput);
+    wl_output_release(output->output);
+  }
   screens.outputs.clear();
   for (const auto& seat : screens.seats) ReleaseSeat(*seat);
   screens.seats.clear();
   if (screens.kdeIdle) org_kde_kwin_idle_destroy(screens.kdeIdle);
   if (screens.idleNotifier) ext_idle_notifier_v1_destroy(screens.idleNotifier);
+  if (screens.xdgOutputManager) zxdg_output_manager_v1_destroy(screens.xdgOutputManager);
   if (screens.viewporter) wp_viewporter_destroy(screens.viewporter);
   if (screens.fractionalScaleManager) wp_fractional_scale_manager_v1_destroy(screens.fractionalScaleManager);
   if (screens.wmBase) xdg_wm_base_destroy(screens.wmBase);
@@ -261,6 +325,7 @@ void StopScreens(Screens& screens) {
 
 void ShowSaver(Screens& screens) {
   screens.showing = true;
+  screens.appearedAt = Microseconds(CLOCK_MONOTONIC);
   screens.pointerOrigin.Forget();
   screens.userActed = false;
   for (const auto& output : screens.outputs)
@@ -272,13 +337,27 @@ void HideSaver(Screens& screens) {
   for (const auto& output : screens.outputs) DestroySurface(screens, *output);
 }
 
-bool CheckSurfacesKept(Screens& screens) {
+bool TakeClosedSurfaces(Screens& screens) {
   const auto isClosed = [](const std::unique_ptr<Output>& output) { return output->closed; };
   if (std::none_of(screens.outputs.begin(), screens.outputs.end(), isClosed)) return true;
   // A compositor closes the surface of an output it removes before it says the output is
-  // gone: wait for that word before calling it the compositor's doing.
-  if (wl_display_roundtrip(screens.display) < 0) return false;
-  return std::none_of(screens.outputs.begin(), screens.outputs.end(), isClosed);
+  // gone: wait for that word before calling it the user's doing.
+  {
+    const StopSignalsEndAtOnce whileWaiting;
+    if (wl_display_roundtrip(screens.display) < 0) return false;
+  }
+  if (std::any_of(screens.outputs.begin(), screens.outputs.end(), isClosed)) screens.userActed = true;
+  return true;
+}
+
+const void* PointerSpace(const Screens& screens, wl_surface* surface, int32_t& x, int32_t& y) {
+  for (const auto& output : screens.outputs) {
+    if (output->surface != surface || !output->placed) continue;
+    x += output->layoutX;
+    y += output->layoutY;
+    return &screens.outputs;
+  }
+  return surface;
 }
 
 void RequestFrameCallback(Output& output) {

@@ -19,6 +19,7 @@
 #include "wayland/egl_wayland.h"
 #include "wayland/saver_logic.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 struct Screens;
@@ -29,7 +30,12 @@ struct Output {
   wl_output* output = nullptr;
   uint32_t name = 0;  // the global's
   int32_t scale = 1, modeWidth = 0, modeHeight = 0;
+  bool turned = false;  // a quarter turn: the mode's width is the output's height
   bool described = false;  // its first description is complete
+  // Its place and size in the desktop's layout, where the compositor tells them.
+  zxdg_output_v1* xdgOutput = nullptr;
+  int32_t layoutX = 0, layoutY = 0, layoutWidth = 0, layoutHeight = 0;
+  bool placed = false;
 
   wl_surface* surface = nullptr;
   zwlr_layer_surface_v1* layerSurface = nullptr;
@@ -38,10 +44,11 @@ struct Output {
   wp_fractional_scale_v1* fractionalScale = nullptr;
   wp_viewport* viewport = nullptr;
   uint32_t scale120 = 0;  // the preferred fractional scale; 0 until the compositor names one
-  int32_t width = 0, height = 0;  // surface coordinates, from the last configure
+  int32_t width = 0, height = 0;  // surface coordinates; 0 until a size is known
+  int32_t askedWidth = 0, askedHeight = 0;  // the last configure's, 0 where left to us
   int32_t pendingWidth = 0, pendingHeight = 0;  // a toplevel's size until its configure ends
   bool configured = false;
-  bool closed = false;  // the compositor took the surface away
+  bool closed = false;  // the compositor (or the user through it) took the surface away
   wl_egl_window* eglWindow = nullptr;
   EGLSurface eglSurface = EGL_NO_SURFACE;
   BufferLayout buffer{0, 0, 0, false};  // what the surface was last given
@@ -70,6 +77,7 @@ struct Screens {
   xdg_wm_base* wmBase = nullptr;
   wp_fractional_scale_manager_v1* fractionalScaleManager = nullptr;
   wp_viewporter* viewporter = nullptr;
+  zxdg_output_manager_v1* xdgOutputManager = nullptr;
   ext_idle_notifier_v1* idleNotifier = nullptr;
   org_kde_kwin_idle* kdeIdle = nullptr;
   std::vector<std::unique_ptr<Seat>> seats;
@@ -78,6 +86,9 @@ struct Screens {
   EglDrawing egl;
   int64_t delayMicroseconds = 30000;
   bool showing = false;  // the saver's surfaces are up
+  // When it showed, or a surface of it first drew, whichever is later: some compositors count
+  // the saver's own appearance as the user's activity.
+  int64_t appearedAt = 0;
 
   // Input since the saver showed: where the pointer first stood, and whether the user acted.
   PointerOrigin pointerOrigin;
@@ -87,6 +98,7 @@ struct Screens {
   // up for (one context serves them all).
   Output* latticeOwner = nullptr;
   Output* sceneOwner = nullptr;
+  uint32_t latticesStarted = 0;
 };
 
 // Connects the registry and waits for the first description of every global. On failure,
@@ -100,9 +112,14 @@ void ShowSaver(Screens& screens);
 // Takes every surface down again (the outputs stay known).
 void HideSaver(Screens& screens);
 
-// Whether the outputs' surfaces are all still there: the compositor closed none of them, other
-// than those of outputs that went away.
-bool CheckSurfacesKept(Screens& screens);
+// Takes the surfaces the compositor closed while their output stayed as the user's dismissal (a
+// window closed from the overview, a layer surface dismissed): those of outputs that went away
+// are not. False when the connection failed.
+bool TakeClosedSurfaces(Screens& screens);
+
+// The space the pointer's position over `surface` counts in (the layout's, or the surface's
+// own), and the position in it.
+const void* PointerSpace(const Screens& screens, wl_surface* surface, int32_t& x, int32_t& y);
 
 // Tells the compositor to send a frame callback for `output`'s next commit.
 void RequestFrameCallback(Output& output);

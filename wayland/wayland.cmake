@@ -18,6 +18,7 @@ set(wayland_protocol_files
   ${WAYLAND_PROTOCOLS_DIR}/stable/viewporter/viewporter.xml
   ${WAYLAND_PROTOCOLS_DIR}/staging/fractional-scale/fractional-scale-v1.xml
   ${WAYLAND_PROTOCOLS_DIR}/staging/ext-idle-notify/ext-idle-notify-v1.xml
+  ${WAYLAND_PROTOCOLS_DIR}/unstable/xdg-output/xdg-output-unstable-v1.xml
   ${CMAKE_CURRENT_SOURCE_DIR}/wayland/protocols/wlr-layer-shell-unstable-v1.xml
   ${CMAKE_CURRENT_SOURCE_DIR}/wayland/protocols/kde-idle.xml)
 set(wayland_generated_dir ${CMAKE_CURRENT_BINARY_DIR}/wayland-protocols)
@@ -44,6 +45,7 @@ add_executable(vellumir-wayland
   wayland/input_wayland.cpp
   wayland/idle_wayland.cpp
   wayland/egl_wayland.cpp
+  wayland/stop_signals.cpp
   ${wayland_protocol_sources})
 target_include_directories(vellumir-wayland PRIVATE ${wayland_generated_dir})
 target_link_libraries(vellumir-wayland PRIVATE vellumir_wayland_logic vellumir_hack_logic vellumir_animation PkgConfig::WAYLAND OpenGL::EGL OpenGL::OpenGL)

@@ -330,6 +330,73 @@ scenario_mutter_toplevel_and_idle() {
 }
 mutter_saver_shown() { [ "$(requests get_toplevel)" -gt "$(requests 'xdg_toplevel@[0-9]*\.destroy()')" ]; }
 
+# GNOME's overview takes the keys that would reach the saver's windows: activity the saver does
+# not see as input of its own still ends it, and the next idle time shows it again. Here a
+# pointer that trembles by a pixel over it, through Mutter's remote desktop.
+scenario_mutter_activity_elsewhere() {
+  start_mutter
+  trace=1 launch --idle 2
+  check "--idle 2: the saver after 2 idle seconds" eventually mutter_saver_drawn
+  check "the user active, though not on its windows: the saver goes" eventually eval \
+    'mutter_tremble && requests "xdg_toplevel@[0-9]*\.destroy()" >/dev/null'
+  check "... and comes again after the next idle time" eventually eval '[ "$(requests get_toplevel)" -ge 2 ]'
+}
+mutter_tremble() {  # the pointer one pixel there and back, one remote desktop session throughout
+  [ -n "${trembler:-}" ] || exec {trembler}> >(as_user /usr/bin/python3 -c 'import sys
+from gi.repository import Gio, GLib
+bus, name = Gio.bus_get_sync(Gio.BusType.SESSION), "org.gnome.Mutter.RemoteDesktop"
+call = lambda path, interface, method, args=None: bus.call_sync(name, path, interface, method, args, None, 0, -1, None)
+session = call("/org/gnome/Mutter/RemoteDesktop", name, "CreateSession").unpack()[0]
+call(session, name + ".Session", "Start")
+for line in sys.stdin:
+  for step in 1.0, -1.0: call(session, name + ".Session", "NotifyPointerMotionRelative", GLib.Variant("(dd)", (step, 0.0)))')
+  echo >&"$trembler"
+}
+
+# A stop signal while the compositor does not answer ends it at once: here in its first round
+# trip, to a compositor that is stopped.
+scenario_sway_stalled_compositor() {
+  start_sway "output HEADLESS-1 resolution 640x480"
+  kill -STOP "$compositor_pid"
+  launch
+  check "it connects to the stopped compositor" eventually eval 'ls -l "/proc/$saver_pid/fd" 2>/dev/null | grep -q socket:'
+  kill -TERM "$saver_pid"
+  wait_for_saver
+  check "SIGTERM ends it, by the signal ($code)" test "$code" = 143
+  kill -CONT "$compositor_pid"
+}
+
+# The same while GNOME's session bus does not answer the call for its idle monitor.
+scenario_mutter_stalled_bus() {
+  start_mutter
+  kill -STOP $(processes_with "XDG_RUNTIME_DIR=$runtime" dbus-daemon)
+  launch --idle 2
+  check "it calls the stopped session bus" eventually eval \
+    '[ "$(ls -l "/proc/$saver_pid/fd" 2>/dev/null | grep -c socket:)" -ge 2 ]'
+  kill -TERM "$saver_pid"
+  local start=$SECONDS
+  wait_for_saver
+  check "SIGTERM ends it, by the signal ($code), within 5 s" test "$code" = 143 -a $((SECONDS - start)) -le 5
+  kill -CONT $(processes_with "XDG_RUNTIME_DIR=$runtime" dbus-daemon)
+}
+
+# The 30-pixel rule in the desktop's layout: a pointer resting on the border between two
+# screens that trembles by a pixel from one to the other is not the user; a movement is.
+scenario_sway_pointer_across_outputs() {
+  start_sway "output HEADLESS-1 resolution 640x480 position 0 0" "output HEADLESS-2 resolution 640x480 position 640 0"
+  as_user swaymsg create_output >/dev/null
+  pointer to 639 240 1280 480
+  launch
+  check "two outputs covered" eval 'moving HEADLESS-1 && moving HEADLESS-2'
+  local x
+  for x in 639 640 639 640; do pointer to "$x" 240 1280 480; done
+  check "a pixel to and fro across the border: it keeps drawing, and running" eval \
+    'moving HEADLESS-2 && kill -0 "$saver_pid"'
+  pointer to 700 240 1280 480
+  wait_for_saver
+  check "60 pixels on, over the other screen: it ends with exit code 0" test "$code" = 0
+}
+
 # Shift through Mutter's remote desktop: one session, so one keyboard, for the whole scenario.
 mutter_key() {
   [ -n "$keyboard" ] || exec {keyboard}> >(as_user /usr/bin/python3 -c 'import sys
