@@ -28,12 +28,12 @@ if [ "$(id -u)" = 0 ]; then
 fi
 # nobody may not enter the build; the saver is started by name from here, as the recipes do.
 cp "$2" "$work/vellumir-wayland" && cp "$3" "$work/virtual_pointer" && cp "$5" "$work/fake_input"
-socket= swaysock= bus= compositor= input= keyboard=
+socket= swaysock= bus= compositor= input= remote=
 
 # Everything of this run carries its runtime folder, so that is how it is found and ended.
 cleanup() {
   [ -n "$input" ] && exec {input}>&-
-  [ -n "$keyboard" ] && exec {keyboard}>&-
+  [ -n "$remote" ] && exec {remote}>&-
   kill -KILL $(processes_with "XDG_RUNTIME_DIR=$runtime") ${xvfb_pid:-} 2>/dev/null
   wait 2>/dev/null; rm -rf "$work"
 }
@@ -176,11 +176,11 @@ move_to() { input to "$1" "$2" $frame; }  # x y
 press_key() {
   case $compositor in
     kwin) input key 30 ;;  # A
-    mutter) eventually grep -q 'wl_keyboard@[0-9]*\.enter(' "$saver_log" && mutter_key ;;  # once the keys go to it
+    mutter) eventually grep -q 'wl_keyboard@[0-9]*\.enter(' "$saver_log" && mutter_remote key ;;  # once the keys go to it
     *) as_user wtype -s 1000 a ;;  # time for the saver to take the new keyboard
   esac
 }
-keep_busy() { if [ "$compositor" = mutter ]; then mutter_key; else move_to 1 1 && move_to 2 2; fi; }
+keep_busy() { if [ "$compositor" = mutter ]; then mutter_remote key; else move_to 1 1 && move_to 2 2; fi; }
 
 # What it asked of the compositor, from its protocol trace.
 requests() { grep -c -- "-> .*$1" "$saver_log"; }  # request: how many times it was made
@@ -336,23 +336,11 @@ mutter_saver_shown() { [ "$(requests get_toplevel)" -gt "$(requests 'xdg_topleve
 scenario_mutter_activity_elsewhere() {
   start_mutter
   trace=1 launch --idle 2
-  check "--idle 2: the saver after 2 idle seconds" eventually mutter_saver_drawn
+  check "--idle 2: the saver after 2 idle seconds" eventually mutter_saver_shown
   check "the user active, though not on its windows: the saver goes" eventually eval \
-    'mutter_tremble && requests "xdg_toplevel@[0-9]*\.destroy()" >/dev/null'
+    'mutter_remote tremble && requests "xdg_toplevel@[0-9]*\.destroy()" >/dev/null'
   check "... and comes again after the next idle time" eventually eval '[ "$(requests get_toplevel)" -ge 2 ]'
 }
-mutter_tremble() {  # the pointer one pixel there and back, one remote desktop session throughout
-  [ -n "${trembler:-}" ] || exec {trembler}> >(as_user /usr/bin/python3 -c 'import sys
-from gi.repository import Gio, GLib
-bus, name = Gio.bus_get_sync(Gio.BusType.SESSION), "org.gnome.Mutter.RemoteDesktop"
-call = lambda path, interface, method, args=None: bus.call_sync(name, path, interface, method, args, None, 0, -1, None)
-session = call("/org/gnome/Mutter/RemoteDesktop", name, "CreateSession").unpack()[0]
-call(session, name + ".Session", "Start")
-for line in sys.stdin:
-  for step in 1.0, -1.0: call(session, name + ".Session", "NotifyPointerMotionRelative", GLib.Variant("(dd)", (step, 0.0)))')
-  echo >&"$trembler"
-}
-
 # A stop signal while the compositor does not answer ends it at once: here in its first round
 # trip, to a compositor that is stopped.
 scenario_sway_stalled_compositor() {
@@ -385,29 +373,33 @@ scenario_mutter_stalled_bus() {
 scenario_sway_pointer_across_outputs() {
   start_sway "output HEADLESS-1 resolution 640x480 position 0 0" "output HEADLESS-2 resolution 640x480 position 640 0"
   as_user swaymsg create_output >/dev/null
-  pointer to 639 240 1280 480
+  frame="1280 480"  # both outputs
+  move_to 639 240
   launch
   check "two outputs covered" eval 'moving HEADLESS-1 && moving HEADLESS-2'
   local x
-  for x in 639 640 639 640; do pointer to "$x" 240 1280 480; done
-  check "a pixel to and fro across the border: it keeps drawing, and running" eval \
-    'moving HEADLESS-2 && kill -0 "$saver_pid"'
-  pointer to 700 240 1280 480
+  for x in 639 640 639 640; do move_to "$x" 240; done
+  check "a pixel to and fro across the border: it keeps drawing, and running" eval 'moving HEADLESS-2 && saver_runs'
+  move_to 700 240
   wait_for_saver
   check "60 pixels on, over the other screen: it ends with exit code 0" test "$code" = 0
 }
 
-# Shift through Mutter's remote desktop: one session, so one keyboard, for the whole scenario.
-mutter_key() {
-  [ -n "$keyboard" ] || exec {keyboard}> >(as_user /usr/bin/python3 -c 'import sys
+# Mutter's remote desktop, one session for the whole scenario, so one keyboard and one pointer:
+#   key       Shift pressed and released
+#   tremble   the pointer one pixel there and back
+mutter_remote() {  # what to do
+  [ -n "$remote" ] || exec {remote}> >(as_user /usr/bin/python3 -c 'import sys
 from gi.repository import Gio, GLib
 bus, name = Gio.bus_get_sync(Gio.BusType.SESSION), "org.gnome.Mutter.RemoteDesktop"
 call = lambda path, interface, method, args=None: bus.call_sync(name, path, interface, method, args, None, 0, -1, None)
 session = call("/org/gnome/Mutter/RemoteDesktop", name, "CreateSession").unpack()[0]
 call(session, name + ".Session", "Start")
+gestures = {"key": [("NotifyKeyboardKeycode", GLib.Variant("(ub)", (42, pressed))) for pressed in (True, False)],
+  "tremble": [("NotifyPointerMotionRelative", GLib.Variant("(dd)", (step, 0.0))) for step in (1.0, -1.0)]}
 for line in sys.stdin:
-  for pressed in True, False: call(session, name + ".Session", "NotifyKeyboardKeycode", GLib.Variant("(ub)", (42, pressed)))')
-  echo >&"$keyboard"
+  for method, args in gestures[line.strip()]: call(session, name + ".Session", method, args)')
+  echo "$1" >&"$remote"
 }
 
 # KWin: fractional scales through a viewport, outputs taken away and given back, and KWin gone.
