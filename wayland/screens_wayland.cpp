@@ -118,8 +118,19 @@ void CreateSurface(Screens& screens, Output& output) {
   wl_surface_commit(output.surface);
 }
 
-void DestroySurface(Screens& screens, Output& output) {
+// Where the pointer's positions over every output of known place count.
+const void* LayoutSpace(const Screens& screens) { return &screens.outputs; }
+
+// The compositor, not the user, moves the pointer when a screen under it goes or changes its
+// place or size (a new scale): wherever it lands is a first position again.
+void ForgetPointerOrigin(Output& output) {
+  Screens& screens = *output.screens;
   screens.pointerOrigin.ForgetSpace(output.surface);
+  if (output.placed) screens.pointerOrigin.ForgetSpace(LayoutSpace(screens));
+}
+
+void DestroySurface(Screens& screens, Output& output) {
+  ForgetPointerOrigin(output);
   if (screens.latticeOwner == &output) screens.latticeOwner = nullptr;
   if (screens.sceneOwner == &output) screens.sceneOwner = nullptr;
   for (const auto& seat : screens.seats)
@@ -185,6 +196,7 @@ const wl_output_listener OutputListener = {TakeGeometry,    TakeMode,
 // The output's place in the layout: the pointer's movements across screens are measured there.
 void TakeLayoutPosition(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
   auto& output = *static_cast<Output*>(data);
+  if (x != output.layoutX || y != output.layoutY) ForgetPointerOrigin(output);
   output.layoutX = x;
   output.layoutY = y;
   output.placed = true;
@@ -192,6 +204,7 @@ void TakeLayoutPosition(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
 
 void TakeLayoutSize(void* data, zxdg_output_v1*, int32_t width, int32_t height) {
   auto& output = *static_cast<Output*>(data);
+  if (width != output.layoutWidth || height != output.layoutHeight) ForgetPointerOrigin(output);
   output.layoutWidth = width;
   output.layoutHeight = height;
 }
@@ -355,7 +368,7 @@ const void* PointerSpace(const Screens& screens, wl_surface* surface, int32_t& x
     if (output->surface != surface || !output->placed) continue;
     x += output->layoutX;
     y += output->layoutY;
-    return &screens.outputs;
+    return LayoutSpace(screens);
   }
   return surface;
 }
