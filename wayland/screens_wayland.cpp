@@ -270,14 +270,19 @@ void AddGlobal(void* data, wl_registry* registry, uint32_t name, const char* int
   }
 }
 
+// The output's own objects, once its surface is gone.
+void ReleaseOutput(Output& output) {
+  if (output.xdgOutput) zxdg_output_v1_destroy(output.xdgOutput);
+  wl_output_release(output.output);
+}
+
 // An output unplugged loses its surface; a seat gone loses its devices.
 void RemoveGlobal(void* data, wl_registry*, uint32_t name) {
   auto& screens = *static_cast<Screens*>(data);
   for (auto it = screens.outputs.begin(); it != screens.outputs.end(); ++it) {
     if ((*it)->name != name) continue;
     DestroySurface(screens, **it);
-    if ((*it)->xdgOutput) zxdg_output_v1_destroy((*it)->xdgOutput);
-    wl_output_release((*it)->output);
+    ReleaseOutput(**it);
     screens.outputs.erase(it);
     return;
   }
@@ -316,10 +321,7 @@ bool StartScreens(Screens& screens, std::string& error) {
 
 void StopScreens(Screens& screens) {
   HideSaver(screens);
-  for (const auto& output : screens.outputs) {
-    if (output->xdgOutput) zxdg_output_v1_destroy(output->xdgOutput);
-    wl_output_release(output->output);
-  }
+  for (const auto& output : screens.outputs) ReleaseOutput(*output);
   screens.outputs.clear();
   for (const auto& seat : screens.seats) ReleaseSeat(*seat);
   screens.seats.clear();
