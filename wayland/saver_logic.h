@@ -70,8 +70,8 @@ BufferLayout ChooseBufferLayout(int32_t width, int32_t height, int32_t outputSca
 class PointerOrigin {
  public:
   void Forget() { space_ = nullptr; }
-  // Forgets the first position if it was taken in `space`, which is going away: the compositor
-  // moves the pointer off a removed screen, not the user.
+  // Forgets the first position if it was taken in `space`, where the compositor is about to
+  // move the pointer itself (a screen of it goes, or changes its size).
   void ForgetSpace(const void* space) {
     if (space_ == space) Forget();
   }

@@ -118,8 +118,19 @@ void CreateSurface(Screens& screens, Output& output) {
   wl_surface_commit(output.surface);
 }
 
-void DestroySurface(Screens& screens, Output& output) {
+// Where the pointer's positions over every output of known place count.
+const void* LayoutSpace(const Screens& screens) { return &screens.outputs; }
+
+// The compositor, not the user, moves the pointer when a screen under it goes or changes its
+// place or size (a new scale): wherever it lands is a first position again.
+void ForgetPointerOrigin(Output& output) {
+  Screens& screens = *output.screens;
   screens.pointerOrigin.ForgetSpace(output.surface);
+  if (output.placed) screens.pointerOrigin.ForgetSpace(LayoutSpace(screens));
+}
+
+void DestroySurface(Screens& screens, Output& output) {
+  ForgetPointerOrigin(output);
   if (screens.latticeOwner == &output) screens.latticeOwner = nullptr;
   if (screens.sceneOwner == &output) screens.sceneOwner = nullptr;
   for (const auto& seat : screens.seats)
@@ -185,6 +196,7 @@ const wl_output_listener OutputListener = {TakeGeometry,    TakeMode,
 // The output's place in the layout: the pointer's movements across screens are measured there.
 void TakeLayoutPosition(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
   auto& output = *static_cast<Output*>(data);
+  if (x != output.layoutX || y != output.layoutY) ForgetPointerOrigin(output);
   output.layoutX = x;
   output.layoutY = y;
   output.placed = true;
@@ -192,6 +204,7 @@ void TakeLayoutPosition(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
 
 void TakeLayoutSize(void* data, zxdg_output_v1*, int32_t width, int32_t height) {
   auto& output = *static_cast<Output*>(data);
+  if (width != output.layoutWidth || height != output.layoutHeight) ForgetPointerOrigin(output);
   output.layoutWidth = width;
   output.layoutHeight = height;
 }
@@ -257,14 +270,19 @@ void AddGlobal(void* data, wl_registry* registry, uint32_t name, const char* int
   }
 }
 
+// The output's own objects, once its surface is gone.
+void ReleaseOutput(Output& output) {
+  if (output.xdgOutput) zxdg_output_v1_destroy(output.xdgOutput);
+  wl_output_release(output.output);
+}
+
 // An output unplugged loses its surface; a seat gone loses its devices.
 void RemoveGlobal(void* data, wl_registry*, uint32_t name) {
   auto& screens = *static_cast<Screens*>(data);
   for (auto it = screens.outputs.begin(); it != screens.outputs.end(); ++it) {
     if ((*it)->name != name) continue;
     DestroySurface(screens, **it);
-    if ((*it)->xdgOutput) zxdg_output_v1_destroy((*it)->xdgOutput);
-    wl_output_release((*it)->output);
+    ReleaseOutput(**it);
     screens.outputs.erase(it);
     return;
   }
@@ -303,10 +321,7 @@ bool StartScreens(Screens& screens, std::string& error) {
 
 void StopScreens(Screens& screens) {
   HideSaver(screens);
-  for (const auto& output : screens.outputs) {
-    if (output->xdgOutput) zxdg_output_v1_destroy(output->xdgOutput);
-    wl_output_release(output->output);
-  }
+  for (const auto& output : screens.outputs) ReleaseOutput(*output);
   screens.outputs.clear();
   for (const auto& seat : screens.seats) ReleaseSeat(*seat);
   screens.seats.clear();
@@ -355,7 +370,7 @@ const void* PointerSpace(const Screens& screens, wl_surface* surface, int32_t& x
     if (output->surface != surface || !output->placed) continue;
     x += output->layoutX;
     y += output->layoutY;
-    return &screens.outputs;
+    return LayoutSpace(screens);
   }
   return surface;
 }

@@ -31,6 +31,7 @@ void CheckOutcome(ParseOutcome outcome, const HackOptions& options, const std::s
   FUZZ_CHECK(options.rows >= 1 && options.rows <= 600);
   FUZZ_CHECK(options.delayMicroseconds >= 0 && options.delayMicroseconds <= MaxDelayMicroseconds);
   FUZZ_CHECK(!options.mode || (*options.mode >= 1 && *options.mode <= 5));
+  FUZZ_CHECK(options.cpuPercent >= 1 && options.cpuPercent <= 100);
   FUZZ_CHECK(!options.idleSeconds || (*options.idleSeconds >= 1 && *options.idleSeconds <= MaxIdleSeconds));
   // A window someone else made is a real one: 0 is no window, and drawing there would go nowhere.
   FUZZ_CHECK((options.target == DrawTarget::GivenWindow) == (options.windowId != 0));
