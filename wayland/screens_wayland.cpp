@@ -146,20 +146,9 @@ void DestroySurface(Screens& screens, Output& output) {
   if (output.xdgSurface) xdg_surface_destroy(output.xdgSurface);
   if (output.surface) wl_surface_destroy(output.surface);
   // Everything but the output's own description starts afresh with the next surface.
-  Output fresh;
-  fresh.screens = output.screens;
-  fresh.output = output.output;
-  fresh.name = output.name;
-  fresh.scale = output.scale;
-  fresh.modeWidth = output.modeWidth;
-  fresh.modeHeight = output.modeHeight;
-  fresh.turned = output.turned;
-  fresh.described = output.described;
-  fresh.xdgOutput = output.xdgOutput;
-  fresh.layoutX = output.layoutX, fresh.layoutY = output.layoutY;
-  fresh.layoutWidth = output.layoutWidth, fresh.layoutHeight = output.layoutHeight;
-  fresh.placed = output.placed;
-  output = std::move(fresh);
+  const OutputDescription description = output;
+  output = Output();
+  static_cast<OutputDescription&>(output) = description;
 }
 
 void TakeGeometry(void* data, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*,

@@ -24,8 +24,8 @@
 
 struct Screens;
 
-// One output, and while the saver shows, its surface with a lattice of its own.
-struct Output {
+// What the compositor told of one output: kept while the saver's surfaces come and go.
+struct OutputDescription {
   Screens* screens = nullptr;
   wl_output* output = nullptr;
   uint32_t name = 0;  // the global's
@@ -36,7 +36,10 @@ struct Output {
   zxdg_output_v1* xdgOutput = nullptr;
   int32_t layoutX = 0, layoutY = 0, layoutWidth = 0, layoutHeight = 0;
   bool placed = false;
+};
 
+// One output, and while the saver shows, its surface with a lattice of its own.
+struct Output : OutputDescription {
   wl_surface* surface = nullptr;
   zwlr_layer_surface_v1* layerSurface = nullptr;
   xdg_surface* xdgSurface = nullptr;
