@@ -31,6 +31,11 @@ void FixedTermRelease::operator()(FixedTermStore* store) const {
   delete store;
 }
 
+void UseOwnFixedTerms(LatticeCopy& copy) {
+  if (!copy.fixedTerms) copy.fixedTerms.reset(new FixedTermStore());
+  FixedTerms = copy.fixedTerms.get();
+}
+
 void PutLatticeBack(LatticeCopy& copy) {
   ScreenWidth = copy.screenWidth;
   ScreenHeight = copy.screenHeight;
@@ -48,9 +53,8 @@ void PutLatticeBack(LatticeCopy& copy) {
     std::copy_n(copy.jitter.begin() + row, rowLength, Jitter[i]);
   }
   ++LatticeLayouts;
-  if (!copy.fixedTerms) copy.fixedTerms.reset(new FixedTermStore());
+  UseOwnFixedTerms(copy);
   // Terms filled while this very layout was current are this lattice's: they follow it into
   // the new count. Any other layout since, its own or another lattice's, left a different count.
-  if (copy.fixedTerms->layouts == copy.layout) copy.fixedTerms->layouts = LatticeLayouts;
-  FixedTerms = copy.fixedTerms.get();
+  if (FixedTerms->layouts == copy.layout) FixedTerms->layouts = LatticeLayouts;
 }

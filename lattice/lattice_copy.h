@@ -33,6 +33,10 @@ struct LatticeCopy {
 // copy's storage grows only when the lattice does, so a frame allocates nothing.
 void CopyLatticeOut(LatticeCopy& copy);
 
+// Points the kernels at the copy's own per-node terms, made on first use, so that the lattice
+// laid out or put back next fills its own store rather than another lattice's.
+void UseOwnFixedTerms(LatticeCopy& copy);
+
 // Makes the copy the current lattice again, and counts that as a new layout of the grid; the
 // kernels take up the copy's own per-node terms, still valid where they were filled for it.
 void PutLatticeBack(LatticeCopy& copy);

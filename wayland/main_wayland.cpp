@@ -92,6 +92,7 @@ bool PrepareOutput(Screens& screens, Output& output, const HackOptions& options)
       // A seed of its own, as if the saver had started once per screen: screens set up in the
       // same millisecond would take the clock's same seed, and the same mode and motion.
       Randomize();
+      UseOwnFixedTerms(output.lattice);
       StartSeededLattice(options.rows, layout.width, layout.height, RandomSeed() + screens.latticesStarted++,
                          options.mode);
       output.latticeStarted = true;

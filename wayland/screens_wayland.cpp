@@ -146,9 +146,13 @@ void DestroySurface(Screens& screens, Output& output) {
   if (output.xdgSurface) xdg_surface_destroy(output.xdgSurface);
   if (output.surface) wl_surface_destroy(output.surface);
   // Everything but the output's own description starts afresh with the next surface.
+  // The lattice starts afresh too, but its storage and kernel terms serve the next showing: no
+  // frame of it allocates them again.
   const OutputDescription description = output;
+  LatticeCopy lattice = std::move(output.lattice);
   output = Output();
   static_cast<OutputDescription&>(output) = description;
+  output.lattice = std::move(lattice);
 }
 
 void TakeGeometry(void* data, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*,
